@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages ScanDeck needs to build, test and run; does nothing
+# when they are already there.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth imagemagick
+  fonts-comic-neue fonts-liberation2
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

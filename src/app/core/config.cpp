@@ -1,0 +1,131 @@
+#include "app/core/config.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "common/core/contact.h"
+#include "common/core/text.h"
+
+namespace scandeck {
+
+namespace {
+bool StartsWith(std::string_view line, std::string_view key) { return line.substr(0, key.size()) == key; }
+
+void ApplyLine(std::string_view line, ConfigTarget& target) {
+  static constexpr std::string_view kUser = "[UserName]=", kPort = "[comm port]=", kSpeed = "[comm speed]=",
+                                    kLogFile = "[Logging File]=", kLogWhat = "[Log What]=",
+                                    kWidth = "[WindowWidth]=", kHeight = "[WindowHeight]=";
+  if (StartsWith(line, kUser)) {
+    target.setUserName(TrimBlanksCopy(line.substr(kUser.size())));
+  } else if (StartsWith(line, kPort)) {
+    const double value = NumericValue(line.substr(kPort.size()));
+    if (std::fabs(value) < 1e15) target.setCommPort(std::llround(value));
+  } else if (StartsWith(line, kSpeed)) {
+    target.setCommSettings(TrimBlanksCopy(line.substr(kSpeed.size())));
+  } else if (StartsWith(line, kLogFile)) {
+    target.setLogFileName(TrimBlanksCopy(line.substr(kLogFile.size())));
+  } else if (StartsWith(line, kLogWhat)) {
+    const auto value = TrimBlanks(line.substr(kLogWhat.size()));
+    std::array<int, 9> flags{};
+    for (std::size_t i = 0; i < flags.size() && i < value.size(); ++i)
+      flags[i] = static_cast<int>(NumericValue(value.substr(i, 1)));
+    target.setLogFlags(flags);
+  } else if (StartsWith(line, kWidth)) {
+    target.setWindowWidth(static_cast<float>(NumericValue(line.substr(kWidth.size()))));
+  } else if (StartsWith(line, kHeight)) {
+    target.setWindowHeight(static_cast<float>(NumericValue(line.substr(kHeight.size()))));
+  }
+}
+}  // namespace
+
+void ReadConfigText(std::string_view text, ConfigTarget& target) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    auto end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    auto line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    ApplyLine(line, target);
+    start = end + 1;
+  }
+}
+
+void ReadConfigFile(const std::string& path, ConfigTarget& target) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return;
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ReadConfigText(text, target);
+}
+
+std::string ShortestDecimal(float value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+std::string ConfigText(const ScanDeckConfig& c) {
+  std::string flags;
+  for (const auto& flag : c.LogFlagsVal)
+    if (flag) flags += std::to_string(*flag);
+  const std::string lines[] = {
+      "[! ScanDeck Ini file ]",
+      "[! Interface created to remote control your Bc245xlt    ]",
+      "[! Don't modify this file or do it at your own risk :)  ]",
+      std::string("[! ") + contact::kAuthorCredit + " (c) " + contact::kCopyrightYear + " - " +
+          contact::kWebAddress + " ]",
+      std::string("[! MailingList :") + contact::kMailingListAddress + " ]",
+      std::string("[! Icq ActiveList No : ") + contact::kMessengerNumber + " ]",
+      "",
+      "[UserName]=" + c.UserName,
+      "[comm port]=" + c.CommPort,
+      "[comm speed]=" + c.CommSettings,
+      "[Logging File]=" + c.LogFileNameVal,
+      "[Log What]=" + flags,
+      "[WindowWidth]=" + ShortestDecimal(c.WindowWidth),
+      "[WindowHeight]=" + ShortestDecimal(c.WindowHeight),
+  };
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  return text;
+}
+
+Failure WriteConfigFile(const std::string& path, const ScanDeckConfig& config) {
+  const std::string text = ConfigText(config);
+  const std::string temp = path + ".tmp";
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return FailureFromErrno(errno);
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const Failure failure = FailureFromErrno(errno);
+      ::close(fd);
+      ::unlink(temp.c_str());
+      return failure;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  int error = ::fsync(fd) == 0 ? 0 : errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) {
+    ::unlink(temp.c_str());
+    return FailureFromErrno(error);
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    const Failure failure = FailureFromErrno(errno);
+    ::unlink(temp.c_str());
+    return failure;
+  }
+  return {};
+}
+
+}  // namespace scandeck

@@ -1,0 +1,35 @@
+#include "common/core/failure.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "common/core/contact.h"
+
+namespace scandeck {
+
+Failure FailureFromErrno(int error_number) {
+  int code = errc::kPathFileAccess;
+  switch (error_number) {
+    case ENOENT: code = errc::kFileNotFound; break;
+    case EACCES:
+    case EPERM:
+    case EROFS: code = errc::kPermissionDenied; break;
+    case ENOSPC:
+    case EDQUOT: code = errc::kDiskFull; break;
+    case ENAMETOOLONG:
+    case EISDIR: code = errc::kBadFileName; break;
+    default: break;
+  }
+  return Failure{code, std::strerror(error_number)};
+}
+
+std::string EmailReport(const std::string& label, const Failure& failure) {
+  return label + std::to_string(failure.code) + ",  please email me  " + contact::kSupportAddress;
+}
+
+std::string MailReport(const std::string& label, const Failure& failure) {
+  return label + std::to_string(failure.code) + " " + failure.description + ",  please mail me   " +
+         contact::kSupportAddress + "  ";
+}
+
+}  // namespace scandeck

@@ -1,0 +1,50 @@
+#pragma once
+// Command framing and the one place that reports link failures.
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/core/failure.h"
+#include "common/core/reporter.h"
+#include "link/core/pag_com.h"
+#include "link/core/receive_path.h"
+
+namespace scandeck {
+
+class Link {
+ public:
+  Link(PagCom& port, Reporter& reporter) : port_(port), reporter_(reporter) {}
+
+  PagCom& port() { return port_; }
+  ReceivePath& receive() { return receive_; }
+  ReplySlots& replies() { return replies_; }
+
+  // Writes the command and one carriage return. A failure is kept as pending
+  // (see takePending) and returned.
+  Failure SendCommand(std::string_view command);
+  void CollectReplies() { receive_.collect(port_, replies_); }
+
+  // The last failure since the previous take; cleared by taking it.
+  Failure takePending();
+
+  // Shows "<label><code>,  please email me  <address>" once; the same report is
+  // held back until the port's open state changes, so a repeating timer or a
+  // run of clicks on a closed port raises one message, not one per event.
+  void reportOnce(const std::string& label, const Failure& failure);
+  // Reports the pending failure, if any, with reportOnce.
+  void reportPending(const std::string& label);
+
+ private:
+  PagCom& port_;
+  Reporter& reporter_;
+  ReceivePath receive_;
+  ReplySlots replies_{};
+  Failure pending_;
+  std::optional<bool> reported_while_open_;
+};
+
+// Manual command box rules: trim blanks, upper-case; nullopt when nothing is left.
+std::optional<std::string> TypedCommand(std::string_view typed);
+
+}  // namespace scandeck

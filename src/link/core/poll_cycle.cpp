@@ -1,0 +1,13 @@
+#include "link/core/poll_cycle.h"
+
+namespace scandeck {
+
+void PollCycle::MainTimer_Timer() {
+  if (!enabled_) return;
+  for (auto command : kPollCommands) link_.SendCommand(command);
+  link_.CollectReplies();
+  link_.reportPending("MainTimer Error : ");
+  processor_.ProcessReplies(link_.replies());
+}
+
+}  // namespace scandeck
