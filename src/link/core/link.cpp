@@ -15,6 +15,12 @@ Failure Link::SendCommand(std::string_view command) {
   return failure;
 }
 
+void Link::Send(std::string_view command) {
+  const Failure failure = SendCommand(command);
+  pending_.clear();
+  reportOnce("Send Error : ", failure);
+}
+
 Failure Link::takePending() {
   Failure out = pending_;
   pending_.clear();

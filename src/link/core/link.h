@@ -32,6 +32,9 @@ class Link {
   // held back until the port's open state changes, so a repeating timer or a
   // run of clicks on a closed port raises one message, not one per event.
   void reportOnce(const std::string& label, const Failure& failure);
+  // For handlers without error handling of their own (control panel, manual sends):
+  // sends and reports a failure once through the same latch as the poll.
+  void Send(std::string_view command);
   // Reports the pending failure, if any, with reportOnce.
   void reportPending(const std::string& label);
 

@@ -4,6 +4,7 @@ namespace scandeck {
 
 void PollCycle::MainTimer_Timer() {
   if (!enabled_) return;
+  link_.takePending();  // only this tick's own steps count
   for (auto command : kPollCommands) link_.SendCommand(command);
   link_.CollectReplies();
   link_.reportPending("MainTimer Error : ");
