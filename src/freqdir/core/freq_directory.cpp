@@ -1,0 +1,93 @@
+#include "freqdir/core/freq_directory.h"
+
+#include <cmath>
+
+#include "common/core/text.h"
+
+namespace scandeck {
+
+namespace {
+// Field offsets and widths within a bank.dat record.
+constexpr std::size_t kChannelAt = 0, kChannelWidth = 3;
+constexpr std::size_t kFrequencyAt = 3, kFrequencyWidth = 8;
+constexpr std::size_t kTypeAt = 11, kTypeWidth = 3;
+constexpr std::size_t kNameAt = 14, kNameWidth = 40;
+constexpr std::size_t kDelayAt = 54, kLockoutAt = 55, kModeAt = 56;
+constexpr std::size_t kMapAt = 57, kMapWidth = 1;
+constexpr std::size_t kXAt = 58, kYAt = 63, kCoordinateWidth = 5;
+
+// Numbers in a record are at most eight characters, so they always fit an int.
+int WholeValue(std::string_view text) { return static_cast<int>(std::lround(NumericValue(text))); }
+
+bool AllNul(std::string_view text) { return text.find_first_not_of('\0') == std::string_view::npos; }
+
+// A field that was never written (all NUL) is empty, not a text of NULs.
+std::string TextField(std::string_view field) {
+  if (AllNul(field)) return {};
+  return TrimBlanksCopy(field);
+}
+
+char Flag(bool set) { return set ? 'N' : 'F'; }
+}  // namespace
+
+std::string EncodeFreqRecord(const FreqChannel& channel, int n) {
+  std::string record;
+  record.reserve(kFreqRecordLength);
+  AppendField(record, std::to_string(n), kChannelWidth);
+  const std::string_view frequency = channel.frequency;
+  const std::string digits = std::string(Mid(frequency, 1, 3)) + std::string(Mid(frequency, 5, 4));
+  AppendField(record, FormatPadded(NumericValue(digits), static_cast<int>(kFrequencyWidth)), kFrequencyWidth);
+  AppendField(record, channel.type, kTypeWidth);
+  AppendField(record, channel.name, kNameWidth);
+  record += Flag(channel.delay == "=");
+  record += Flag(channel.lockout == "=");
+  record += Flag(channel.mode != "Normal");
+  record.append(kMapWidth + 2 * kCoordinateWidth, ' ');
+  return record;
+}
+
+FreqChannel DecodeFreqRecord(std::string_view record, char decimal_separator) {
+  std::string padded;
+  if (record.size() < kFreqRecordLength) {
+    padded.assign(record);
+    padded.resize(kFreqRecordLength, '\0');
+    record = padded;
+  }
+  FreqChannel channel;
+  channel.channel = WholeValue(record.substr(kChannelAt, kChannelWidth));
+  channel.frequency = FrequencyTextFromUnits(record.substr(kFrequencyAt, kFrequencyWidth), decimal_separator);
+  channel.type = TextField(record.substr(kTypeAt, kTypeWidth));
+  channel.name = TextField(record.substr(kNameAt, kNameWidth));
+  channel.delay = record[kDelayAt] == 'N' ? "=" : "";
+  channel.lockout = record[kLockoutAt] == 'N' ? "=" : "";
+  channel.mode = record[kModeAt] == 'N' ? "Trunk" : "Normal";
+  channel.mapNumber = WholeValue(record.substr(kMapAt, kMapWidth));
+  channel.x = WholeValue(record.substr(kXAt, kCoordinateWidth));
+  channel.y = WholeValue(record.substr(kYAt, kCoordinateWidth));
+  return channel;
+}
+
+Failure LoadFreqDirectory(const std::string& path, RecordFile& file, FreqDirectory& dir,
+                          char decimal_separator) {
+  Failure first = file.Open(path, kFreqRecordLength);
+  // One read for the whole table: the start-up cost is then a single system call.
+  std::string records;
+  const Failure read = file.Read(1, kFreqChannels, records);
+  if (!first) first = read;
+  const std::string_view all = records;
+  for (int n = 1; n <= kFreqChannels; ++n)
+    dir[n] = DecodeFreqRecord(all.substr(static_cast<std::size_t>(n - 1) * kFreqRecordLength, kFreqRecordLength),
+                              decimal_separator);
+  return first;
+}
+
+Failure WriteBank(RecordFile& file, const FreqDirectory& dir, int bank) {
+  if (bank < 1 || bank > kFreqBanks) return {};
+  const int first = (bank - 1) * kChannelsPerBank + 1;
+  std::string records;
+  records.reserve(kChannelsPerBank * kFreqRecordLength);
+  for (int n = first; n < first + kChannelsPerBank; ++n) records += EncodeFreqRecord(dir[n], n);
+  return file.Write(first, records);
+}
+
+}  // namespace scandeck
