@@ -1,0 +1,24 @@
+#pragma once
+// What the start-up, shut-down and setup steps need from the desktop. The program
+// implements it with message boxes and windows; tests record the calls.
+#include <string>
+
+#include "common/core/reporter.h"
+
+namespace scandeck {
+
+class Desktop : public Reporter {
+ public:
+  // An OK-only message that waits for the user, for steps that must not go on
+  // before it is read (start-up, setup). Reports from timers use report().
+  virtual void message(const std::string& text) = 0;
+  // Yes/No question; true for Yes.
+  virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
+  // Shows the setup window modally; returns when it closes (cancelled) or never
+  // (confirmed: the process ends).
+  virtual void runSetup() = 0;
+  // Ends the process at once, without the shut-down sequence.
+  virtual void endProcess() = 0;
+};
+
+}  // namespace scandeck

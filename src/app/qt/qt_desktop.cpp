@@ -1,0 +1,52 @@
+#include "app/qt/qt_desktop.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+
+#include "common/core/contact.h"
+#include "common/qt/qt_text.h"
+
+namespace scandeck {
+
+void QtDesktop::report(const std::string& text) {
+  const QString message = ToQt(text);
+  std::erase_if(open_, [](const QPointer<QMessageBox>& box) { return box.isNull(); });
+  for (const auto& box : open_)
+    if (box->text() == message) return;
+  auto* box = new QMessageBox(QMessageBox::NoIcon, contact::kProgramTitle, message, QMessageBox::Ok, owner_);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setObjectName("report");
+  box->setAccessibleName(QString(contact::kProgramTitle) + " message");
+  open_.emplace_back(box);
+  box->open();
+}
+
+int QtDesktop::openReports() const {
+  int n = 0;
+  for (const auto& box : open_) n += box.isNull() ? 0 : 1;
+  return n;
+}
+
+void QtDesktop::message(const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, contact::kProgramTitle, ToQt(text), QMessageBox::Ok, owner_);
+  box.setObjectName("message");
+  box.exec();
+}
+
+bool QtDesktop::askYesNo(const std::string& title, const std::string& text) {
+  return QMessageBox::question(owner_, ToQt(title), ToQt(text), QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void QtDesktop::runSetup() {
+  if (setup_runner_) setup_runner_();
+}
+
+void QtDesktop::endProcess() {
+  std::fflush(nullptr);
+  std::_Exit(0);
+}
+
+}  // namespace scandeck

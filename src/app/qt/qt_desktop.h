@@ -1,0 +1,36 @@
+#pragma once
+// Message boxes and the setup window for the core's start-up and shut-down steps.
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "app/core/desktop.h"
+
+class QMessageBox;
+
+namespace scandeck {
+
+class QtDesktop : public Desktop {
+ public:
+  explicit QtDesktop(QWidget* owner = nullptr) : owner_(owner) {}
+  void setOwner(QWidget* owner) { owner_ = owner; }
+  void setSetupRunner(std::function<void()> runner) { setup_runner_ = std::move(runner); }
+
+  // Non-blocking, so a report raised inside a timer tick never runs a nested
+  // event loop there; a message already on screen is not shown a second time.
+  void report(const std::string& text) override;
+  void message(const std::string& text) override;
+  bool askYesNo(const std::string& title, const std::string& text) override;
+  void runSetup() override;
+  void endProcess() override;
+
+  int openReports() const;
+
+ private:
+  QPointer<QWidget> owner_;
+  std::function<void()> setup_runner_;
+  std::vector<QPointer<QMessageBox>> open_;
+};
+
+}  // namespace scandeck
