@@ -11,6 +11,7 @@
 
 #include "common/qt/click_label.h"
 #include "common/qt/qt_text.h"
+#include "ui/core/main_core.h"
 
 namespace scandeck {
 
@@ -115,5 +116,14 @@ void Start::OKlbl_Click() {
 }
 
 void Start::CancelCmd_Click() { reject(); }
+
+}  // namespace scandeck
+
+namespace scandeck {
+
+void RunSetupWindow(MainCore& core, QWidget* parent) {
+  Start window(core.CurrentSetupChoice(), [&core](const SetupChoice& choice) { core.ConfirmSetup(choice); }, parent);
+  window.exec();
+}
 
 }  // namespace scandeck

@@ -34,4 +34,9 @@ class Start : public QDialog {
   ClickLabel* CancelCmd;
 };
 
+class MainCore;
+// Shows the setup window modally for the current settings; its OK hands the
+// choice to the core, which writes it and ends the process.
+void RunSetupWindow(MainCore& core, QWidget* parent);
+
 }  // namespace scandeck

@@ -31,12 +31,14 @@ void ClickLabel::keyPressEvent(QKeyEvent* event) {
 
 // A visible focus mark, since a label draws none of its own.
 void ClickLabel::focusInEvent(QFocusEvent* event) {
-  setFrameStyle(QFrame::Box | QFrame::Plain);
+  setProperty("focused", true);
+  setStyleSheet(styleSheet());
   QLabel::focusInEvent(event);
 }
 
 void ClickLabel::focusOutEvent(QFocusEvent* event) {
-  setFrameStyle(QFrame::NoFrame);
+  setProperty("focused", false);
+  setStyleSheet(styleSheet());
   QLabel::focusOutEvent(event);
 }
 

@@ -1,0 +1,172 @@
+#include "ui/core/main_core.h"
+
+#include <cmath>
+
+#include "common/core/text.h"
+#include "link/core/protocol.h"
+#include "link/core/status_sweep.h"
+
+namespace scandeck {
+
+MainCore::MainCore(SerialPort& device, Desktop& desktop, std::string folder, char decimal_separator)
+    : desktop_(desktop),
+      folder_(std::move(folder)),
+      separator_(decimal_separator),
+      port_(device),
+      link_(port_, desktop),
+      processor_(link_, desktop, Status, Compact, Freq, Ids, decimal_separator),
+      poll_(link_, processor_) {}
+
+std::string MainCore::path(const std::string& file) const {
+  if (folder_.empty() || folder_ == ".") return file;
+  return folder_ + "/" + file;
+}
+
+void MainCore::Form_Load() {
+  // Month names are constants (kMonthNames); nothing to fill at run time.
+  ReadConfigFile(path(kConfigFileName), *this);
+  LogOnOFFChecked = Log.enabled();
+
+  if (Failure f = LoadFreqDirectory(path("bank.dat"), FreqFile, Freq, separator_))
+    desktop_.message(MailReport("INI Freq File error : ", f));
+  if (Failure f = LoadIdDirectory(path("idbank.dat"), IdFile, Ids))
+    desktop_.message(MailReport("INI ID File error : ", f));
+
+  Failure open_failure;
+  if (!port_.open(open_failure)) {
+    desktop_.message("Comm port Error!");
+    desktop_.runSetup();
+  }
+
+  poll_.setEnabled(true);
+  // A failed write stops the sweep; with the port closed the first poll tick says so.
+  scandeck::ResetAllStatus(link_);
+  link_.takePending();
+}
+
+void MainCore::Form_Unload() {
+  if (desktop_.askYesNo("Question", "Do you want to REMOTE OFF your BC245xlt ?") && port_.isOpen())
+    link_.SendCommand(protocol::cmd::kKeyRemoteOff);
+  link_.takePending();
+  if (port_.isOpen()) port_.close();
+  // No log file is ever opened by this version, so there is none to close.
+  if (Failure f = WriteConfigFile(path(kConfigFileName), CurrentConfig()))
+    desktop_.message(MailReport("Saving Config Error : ", f));
+}
+
+ScanDeckConfig MainCore::CurrentConfig() const {
+  ScanDeckConfig c;
+  c.UserName = UserName;
+  c.CommPort = std::to_string(port_.portNumber());
+  c.CommSettings = port_.settings();
+  c.LogFileNameVal = Log.FileName;
+  c.LogFlagsVal = Log.Flags;
+  c.WindowWidth = WindowWidth;
+  c.WindowHeight = WindowHeight;
+  return c;
+}
+
+SetupChoice MainCore::CurrentSetupChoice() const {
+  return SetupChoiceFor(UserName, port_.portNumber(), port_.settings());
+}
+
+void MainCore::ConfirmSetup(const SetupChoice& choice) {
+  const ScanDeckConfig config = ConfigForSetup(choice, CurrentConfig());
+  UserName = config.UserName;
+  if (Failure f = WriteConfigFile(path(kConfigFileName), config)) {
+    // Nothing was saved: say so and let the user try again rather than restart for nothing.
+    desktop_.message(MailReport("Saving Config Error : ", f));
+    return;
+  }
+  desktop_.message(kSetupSavedMessage);
+  desktop_.endProcess();
+}
+
+void MainCore::ResetAllStatus() {
+  const Failure failure = scandeck::ResetAllStatus(link_);
+  link_.takePending();
+  link_.reportOnce("Send Error : ", failure);
+}
+
+bool MainCore::SndCmd(const std::string& typed) {
+  const auto command = TypedCommand(typed);
+  if (!command) return false;
+  link_.Send(*command);
+  TxData.push_back(*command);
+  return true;
+}
+
+void MainCore::TxData_DblClick(std::size_t line) {
+  if (line >= TxData.size()) return;
+  const std::string listed = TxData[line];
+  if (TrimSpace(listed).empty()) return;
+  link_.Send(listed);
+  TxData.push_back(listed);
+}
+
+void MainCore::Clear_Click() {
+  TxData.clear();
+  link_.receive().clearPane();
+}
+
+void MainCore::SeeCode_Click() {
+  SeeCodeChecked = !SeeCodeChecked;
+  WindowWidth = kMainWidth;
+  WindowHeight = SeeCodeChecked ? kMainHeightPanelShown : kMainHeightPanelHidden;
+}
+
+void MainCore::testcmd_Click() {
+  poll_.setEnabled(false);
+  for (const auto& command : TestCommands()) {
+    link_.receive().setPane(command);
+    link_.Send(link_.receive().pane());
+  }
+  poll_.setEnabled(true);
+}
+
+void MainCore::Send(const Commands& commands) {
+  for (const auto& command : commands) link_.Send(command);
+}
+
+void MainCore::BankLbl_Click(int bank) { link_.Send(ToggleBank(Status.ScanBanks, bank, protocol::cmd::kSetScanBanks)); }
+
+void MainCore::IDlbl_Click(int bank) { link_.Send(ToggleBank(Status.IdScanBanks, bank, protocol::cmd::kSetIdBanks)); }
+
+void MainCore::ChannelBox_Enter(const std::string& text) {
+  if (auto command = ChannelEnter(Printable(text) + "\r")) link_.Send(*command);
+}
+
+bool MainCore::IDChannelBoxII_Enter(const std::string& bank_text, const std::string& channel_text) {
+  const auto command = IdChannelCommand(bank_text, channel_text);
+  if (!command) return false;
+  link_.receive().setPane(*command);
+  link_.Send(*command);
+  return true;
+}
+
+void MainCore::EnterCompactMode(bool pop_up) {
+  if (pop_up) Compact.SmartViewState = kPopUpMode;
+  link_.reportOnce("Send Error : ", scandeck::EnterCompactMode(Compact, Status, link_));
+}
+
+void MainCore::setLogFlags(const std::array<int, 9>& flags) {
+  for (std::size_t i = 0; i < flags.size(); ++i) Log.Flags[i] = flags[i];
+}
+
+namespace {
+bool AcceptableSize(float twips) { return std::isfinite(twips) && twips > 0 && twips <= 100000; }
+}  // namespace
+
+bool MainCore::setWindowWidth(float twips) {
+  if (!AcceptableSize(twips)) return false;
+  WindowWidth = twips;
+  return true;
+}
+
+bool MainCore::setWindowHeight(float twips) {
+  if (!AcceptableSize(twips)) return false;
+  WindowHeight = twips;
+  return true;
+}
+
+}  // namespace scandeck

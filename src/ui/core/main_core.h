@@ -1,0 +1,124 @@
+#pragma once
+// Everything the main window owns and does, without the window: the link and its
+// poll, the scanner's status, the directories, start-up and shut-down, the data
+// panel and the control panel. The Qt window wires controls to this and renders it.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/core/config.h"
+#include "app/core/desktop.h"
+#include "app/core/setup.h"
+#include "freqdir/core/freq_directory.h"
+#include "freqdir/core/record_file.h"
+#include "iddir/core/id_directory.h"
+#include "link/core/link.h"
+#include "link/core/pag_com.h"
+#include "link/core/poll_cycle.h"
+#include "link/core/process_replies.h"
+#include "link/core/scanner_status.h"
+#include "ui/core/compact_view.h"
+#include "ui/core/control_panel.h"
+
+namespace scandeck {
+
+// Outer sizes of the main window, twips.
+inline constexpr float kMainWidth = 7320;
+inline constexpr float kMainHeightPanelHidden = 5460;
+inline constexpr float kMainHeightPanelShown = 8145;
+
+struct LogSettings {
+  std::string FileName;  // "AUTOMATIC" or a file name
+  LogFlags Flags{};      // LogEnableVal first
+  bool enabled() const { return Flags[0] && *Flags[0] == 1; }
+};
+
+class MainCore final : public ConfigTarget {
+ public:
+  MainCore(SerialPort& device, Desktop& desktop, std::string folder = ".", char decimal_separator = '.');
+
+  // Start-up, in its fixed order; returns when the window may be shown.
+  void Form_Load();
+  // Shut-down when the user closes the main window.
+  void Form_Unload();
+  // File > Exit: ends the process at once, nothing asked, nothing written.
+  void Exit_Click() { desktop_.endProcess(); }
+  // The setup window's OK: writes the configuration, says so, ends the process.
+  void ConfirmSetup(const SetupChoice& choice);
+  SetupChoice CurrentSetupChoice() const;
+
+  // The current settings as the writers store them.
+  ScanDeckConfig CurrentConfig() const;
+
+  void ResetAllStatus();
+
+  // --- data panel
+  // Manual command: trimmed, upper-cased, sent, listed in "Tx Data". False when blank.
+  bool SndCmd(const std::string& typed);
+  void TxData_DblClick(std::size_t line);
+  void Clear_Click();
+  void SeeCode_Click();
+  void testcmd_Click();
+  std::vector<std::string> TxData;
+  bool SeeCodeChecked = false;
+
+  // --- control panel
+  void Send(const Commands& commands);
+  void Button_Click(PanelButton button) { Send(ButtonCommands(button)); }
+  void buttonlbl_Click(int index) { Send(StatusLabelCommands(index, Status)); }
+  void BankLbl_Click(int bank);
+  void IDlbl_Click(int bank);
+  void CenterTuningOnOff_Click() { Status.CenterTuningOn = !Status.CenterTuningOn; }
+  void ChannelBox_Enter(const std::string& text);
+  // False when the entry names no ID bank and channel: nothing is sent.
+  bool IDChannelBoxII_Enter(const std::string& bank_text, const std::string& channel_text);
+  void ApplyLimit_Click(const std::string& lower, const std::string& upper) {
+    Send(LimitCommands(lower, upper));
+  }
+
+  // --- compact window
+  void EnterCompactMode(bool pop_up);
+
+  // The 50 ms tick.
+  void MainTimer_Timer() { poll_.MainTimer_Timer(); }
+  PollCycle& poll() { return poll_; }
+
+  // ConfigTarget: values applied while reading scandeck.ini.
+  void setUserName(const std::string& name) override { UserName = name; }
+  bool setCommPort(long long number) override { return port_.setPortNumber(number); }
+  bool setCommSettings(const std::string& settings) override { return port_.setSettings(settings); }
+  void setLogFileName(const std::string& name) override { Log.FileName = name; }
+  void setLogFlags(const std::array<int, 9>& flags) override;
+  bool setWindowWidth(float twips) override;
+  bool setWindowHeight(float twips) override;
+
+  // --- state shared with every window
+  std::string UserName;
+  LogSettings Log;
+  bool LogOnOFFChecked = false;
+  float WindowWidth = kMainWidth;
+  float WindowHeight = kMainHeightPanelHidden;
+
+  FreqDirectory Freq;
+  RecordFile FreqFile;
+  IdDirectory Ids;
+  RecordFile IdFile;
+  ScannerStatus Status;
+  CompactView Compact;
+
+  PagCom& port() { return port_; }
+  Link& link() { return link_; }
+  char decimalSeparator() const { return separator_; }
+  std::string path(const std::string& file) const;
+
+ private:
+  Desktop& desktop_;
+  std::string folder_;
+  char separator_;
+  PagCom port_;
+  Link link_;
+  StatusProcessor processor_;
+  PollCycle poll_;
+};
+
+}  // namespace scandeck

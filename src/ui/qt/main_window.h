@@ -1,0 +1,149 @@
+#pragma once
+// The main window: the scanner's status display, its control panel and the data
+// panel. It wires controls to MainCore and renders MainCore's state after each tick.
+#include <QMainWindow>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+
+#include "ui/core/main_core.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QFrame;
+
+namespace scandeck {
+
+class ClickLabel;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  MainWindow(MainCore& core, QWidget* parent = nullptr);
+
+  // Start-up, before the window is first shown.
+  void Form_Load();
+  // Applies the core's window size and data panel state.
+  void applyWindowSize();
+  // Shows the core's state.
+  void render();
+
+  MainCore& core() { return core_; }
+  QTimer& mainTimer() { return MainTimer; }
+
+  // Handlers, named after their controls.
+  void MainTimer_Timer();
+  void SndCmd_Click();
+  void TxData_DblClick();
+  void Clear_Click();
+  void SeeCode_Click();
+  void testcmd_Click();
+  void ChannelBox_KeyPress();
+  void IDChannelBox_KeyPress();
+  void IDChannelBoxII_KeyPress();
+  void ApplyLimit_Click();
+  void Searching_Click();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildMenus();
+  void buildStatusFrame(QWidget* panel);
+  void buildTrunkingFrame(QWidget* panel);
+  void buildKeys(QWidget* panel);
+  void buildDirectSeeking(QWidget* panel);
+  void buildSearching(QWidget* panel);
+  void buildCenterTuning(QWidget* panel);
+  void buildDataPanel(QWidget* panel);
+  void renderDataPanel();
+  QSize clientSizeFor(float outer_width_twips, float outer_height_twips) const;
+
+  MainCore& core_;
+  QTimer MainTimer;
+  bool closing_ = false;
+  bool applying_size_ = false;
+
+  // Menus
+  QAction* SeeCode;
+  QAction* Config;
+  QAction* ResetAllStatusMnu;
+  QAction* RemoteControlOff;
+  QAction* Upgrade;
+  QAction* Exit;
+  QAction* SmartViewMode;
+  QAction* PopUpSmartViewMode;
+  QAction* Scan;
+  QAction* Manual;
+  QAction* Trunk;
+  QAction* Search;
+  QAction* EditIDdir;
+  QAction* EditMemories;
+  QAction* PrintListsMnu;
+  QMenu* LogFontion;
+  QAction* LogOnOFF;
+  QAction* SetupLog;
+  QAction* StatisticsLog;
+  QAction* LightPermanent;
+  QAction* CenterTuningOnOff;
+  QAction* MonitorMode;
+  QAction* Mute;
+  QAction* Aboutit;
+
+  // Status display
+  QWidget* panel_;
+  QLabel* ModeLbl;
+  QLabel* FrequencyBox;
+  QLabel* ChLbl;
+  QLabel* NameLbl;
+  QLabel* TypeLbl;
+  QLabel* SQopen;
+  QLabel* FreqBankLbl;
+  QLabel* SystemLbl;
+  QLabel* IDBox;
+  QLabel* IDNameLbl;
+  QLabel* IDTypeLbl;
+  QLabel* IDListen;
+  QLabel* IDchLbl;
+  QLabel* IDChLblMain;
+  QLabel* TrunkingNameLbl;
+  QLabel* TrunkingTypeLbl;
+  std::array<ClickLabel*, 11> IDlbl{};
+  std::array<ClickLabel*, 5> buttonlbl{};
+  std::array<ClickLabel*, 11> BankLbl{};  // 1..10
+  std::array<QPushButton*, 7> Button{};
+  ClickLabel* LightOn;
+  ClickLabel* LightOff;
+  ClickLabel* LightAuto;
+  QGroupBox* Searching;
+  QLineEdit* ChannelBox;
+  QLineEdit* IDChannelBox;
+  QLineEdit* IDChannelBoxII;
+  QLineEdit* LLbox;
+  QLineEdit* LUbox;
+  QPushButton* ApplyLimit;
+  QWidget* CenterTuning;
+  QFrame* TunLine;
+
+  // Data panel
+  QWidget* dataPanel_;
+  QPlainTextEdit* temp;
+  QListWidget* TxData;
+  QLineEdit* CmdToBeSendBox;
+  QPushButton* SndCmd;
+  QPushButton* Clear;
+  QPushButton* testcmd;
+
+  std::uint64_t rendered_change_ = ~std::uint64_t{0};
+  std::string rendered_limits_[2];
+};
+
+}  // namespace scandeck
