@@ -1,5 +1,6 @@
 #pragma once
 // A serial port in memory: what the program wrote, and what the "scanner" sends.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ class FakePort : public SerialPort {
       return false;
     }
     written += bytes;
+    if (on_write) on_write();
     return true;
   }
 
@@ -49,6 +51,7 @@ class FakePort : public SerialPort {
     return out;
   }
 
+  std::function<void()> on_write;
   bool is_open = false;
   bool fail_open = false;
   bool fail_writes = false;

@@ -1,0 +1,182 @@
+#include <QAction>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "common/qt/click_label.h"
+#include "support/fake_desktop.h"
+#include "support/fake_port.h"
+#include "ui/qt/main_window.h"
+
+using namespace scandeck;
+using Sent = std::vector<std::string>;
+
+namespace {
+
+struct Panel {
+  scandeck::testing::FakePort port;
+  scandeck::testing::FakeDesktop desktop;
+  MainCore core{port, desktop, "/nonexistent-scandeck-folder", '.'};
+  MainWindow window{core};
+
+  Panel() {
+    Failure f;
+    core.port().open(f);
+    core.poll().setEnabled(true);
+  }
+  Sent sent() {
+    auto out = port.commands();
+    port.written.clear();
+    return out;
+  }
+  // Delivers replies through the receive path and response processing.
+  void reply(const std::string& text) {
+    port.incoming += text;
+    window.MainTimer_Timer();
+    port.written.clear();
+  }
+  void click(const char* name) {
+    QWidget* w = window.findChild<QWidget*>(name);
+    ASSERT_NE(w, nullptr) << name;
+    if (auto* button = qobject_cast<QPushButton*>(w)) return button->click();
+    if (auto* label = qobject_cast<ClickLabel*>(w)) return emit label->clicked();
+    FAIL() << name << " is not clickable";
+  }
+  void menu(const char* name) {
+    auto* action = window.findChild<QAction*>(name);
+    ASSERT_NE(action, nullptr) << name;
+    action->trigger();
+  }
+};
+
+}  // namespace
+
+TEST(ControlPanelWindow, EveryKeyAndLabelSendsItsCommands) {
+  const struct {
+    const char* control;
+    Sent sent;
+  } cases[] = {
+      {"Button0", {"MD", "SB", "KEY00"}}, {"Button1", {"WI", "KEY01"}}, {"Button2", {"KEY13"}},
+      {"Button3", {"KEY07"}},             {"Button4", {"KEY08"}},        {"Button5", {"KEY10"}},
+      {"Button6", {"KEY09"}},             {"buttonlbl0", {"DSN", "DS"}}, {"buttonlbl1", {"ATN", "AT"}},
+      {"buttonlbl2", {"PRN", "PR"}},      {"buttonlbl3", {"KEY12"}},     {"buttonlbl4", {"KEY06"}},
+      {"LightOff", {"LTN", "LT"}},        {"LightOn", {"LTF", "LT"}},    {"LightAuto", {"ALF", "LTN", "LT"}},
+      {"BankLbl3", {"SB C"}},             {"IDlbl0", {"IS "}},           {"IDlbl10", {"IS J"}},
+  };
+  for (const auto& c : cases) {
+    Panel panel;
+    panel.click(c.control);
+    EXPECT_EQ(panel.sent(), c.sent) << c.control;
+  }
+}
+
+TEST(ControlPanelWindow, TogglesFollowTheStateTheScannerReported) {
+  Panel panel;
+  panel.reply("DSN\rATN\rPRN\rLTN\rMUN\rSB AJ\rIS B\r");
+  const struct {
+    const char* control;
+    bool is_menu;
+    Sent sent;
+  } cases[] = {
+      {"buttonlbl0", false, {"DSF", "DS"}}, {"buttonlbl1", false, {"ATF", "AT"}},
+      {"buttonlbl2", false, {"PRF", "PR"}}, {"LightPermanent", true, {"LTF", "LT"}},
+      {"Mute", true, {"MUA", "MU"}},        {"MonitorMode", true, {"MUF", "MU"}},
+      {"BankLbl1", false, {"SB J"}},        {"IDlbl3", false, {"IS BC"}},
+      {"Scan", true, {"KEY00"}},            {"Manual", true, {"KEY01"}},
+      {"Trunk", true, {"KEY13"}},           {"Search", true, {"KEY09"}},
+      {"RemoteControlOff", true, {"KEY04H"}}, {"ResetAllStatusMnu", true, {"QUN", "IDN", "SQ", "SB", "IS", "TB", "LT", "PR", "DS", "AT", "LL", "LU", "MU"}},
+      {"CenterTuningOnOff", true, {}},      {"Searching", false, {}},
+  };
+  for (const auto& c : cases) {
+    if (c.is_menu) {
+      panel.menu(c.control);
+    } else if (std::string(c.control) != "Searching") {
+      panel.click(c.control);
+    }
+    EXPECT_EQ(panel.sent(), c.sent) << c.control;
+  }
+  EXPECT_TRUE(panel.window.findChild<QAction*>("LightPermanent")->isChecked()) << "only the reply changes the mark";
+  EXPECT_TRUE(panel.window.findChild<QAction*>("CenterTuningOnOff")->isChecked());
+  EXPECT_TRUE(panel.window.findChild<QWidget*>("TunLine")->isVisibleTo(&panel.window));
+  panel.menu("CenterTuningOnOff");
+  EXPECT_FALSE(panel.window.findChild<QWidget*>("TunLine")->isVisibleTo(&panel.window));
+  EXPECT_TRUE(panel.sent().empty());
+
+  QWidget* searching = panel.window.findChild<QWidget*>("Searching");
+  QTest::mouseClick(searching, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(panel.sent(), Sent{"LL"});
+}
+
+TEST(ControlPanelWindow, AltKeysPressTheButtons) {
+  Panel panel;
+  panel.window.show();
+  panel.window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&panel.window));
+  const struct {
+    Qt::Key key;
+    Sent sent;
+  } cases[] = {{Qt::Key_S, {"MD", "SB", "KEY00"}}, {Qt::Key_M, {"WI", "KEY01"}}, {Qt::Key_T, {"KEY13"}},
+               {Qt::Key_C, {"KEY09"}}};
+  for (const auto& c : cases) {
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &panel.window;
+    QTest::keyClick(target, c.key, Qt::AltModifier);
+    // A mnemonic presses the button visibly: the click lands a moment later.
+    for (int i = 0; i < 50 && panel.port.written.empty(); ++i) QTest::qWait(20);
+    EXPECT_EQ(panel.sent(), c.sent) << c.key;
+  }
+}
+
+TEST(ControlPanelWindow, DirectAccessBoxesSendOneCommandPerEnter) {
+  Panel panel;
+  auto* channel = panel.window.findChild<QLineEdit*>("ChannelBox");
+  QTest::keyClicks(channel, "45");
+  EXPECT_TRUE(panel.sent().empty()) << "digits without Enter send nothing";
+  QTest::keyClick(channel, Qt::Key_Return);
+  EXPECT_EQ(panel.sent(), Sent{"MA045"});
+  EXPECT_TRUE(channel->text().isEmpty());
+
+  auto* bank = panel.window.findChild<QLineEdit*>("IDChannelBox");
+  auto* position = panel.window.findChild<QLineEdit*>("IDChannelBoxII");
+  const struct {
+    const char* bank;
+    const char* position;
+    Sent sent;
+  } cases[] = {{"2", "5", {"IC B5"}}, {"10", "10", {"IC J0"}}, {"-51", "1", {}}, {"11", "3", {}}, {"3", "0", {}}};
+  for (const auto& c : cases) {
+    bank->clear();
+    position->clear();
+    QTest::keyClicks(bank, c.bank);
+    QTest::keyClick(bank, Qt::Key_Return);
+    QTest::keyClicks(position, c.position);
+    QTest::keyClick(position, Qt::Key_Return);
+    EXPECT_EQ(panel.sent(), c.sent) << c.bank << "-" << c.position;
+    if (!c.sent.empty())
+      EXPECT_EQ(panel.window.findChild<QPlainTextEdit*>("temp")->toPlainText().toStdString(), c.sent[0]);
+  }
+}
+
+TEST(ControlPanelWindow, LimitsUploadOnlyWithBothBoxesFilled) {
+  Panel panel;
+  auto* lower = panel.window.findChild<QLineEdit*>("LLbox");
+  auto* upper = panel.window.findChild<QLineEdit*>("LUbox");
+  lower->setText("118.0000");
+  panel.click("ApplyLimit");
+  EXPECT_TRUE(panel.sent().empty());
+  upper->setText("136.9750");
+  panel.click("ApplyLimit");
+  EXPECT_EQ(panel.sent(), (Sent{"LL01180000", "LU01369750"}));
+
+  panel.reply("LL01080000\r");
+  EXPECT_EQ(lower->text(), "108.0000");
+  EXPECT_EQ(upper->text(), "136.9750") << "a box the reply did not name keeps the user's text";
+}
+
+TEST(ControlPanelWindow, ClicksOnAClosedPortRaiseOneReport) {
+  Panel panel;
+  panel.core.port().close();
+  for (const char* name : {"Button0", "buttonlbl1", "BankLbl2", "LightAuto", "Button6"}) panel.click(name);
+  ASSERT_EQ(panel.desktop.events.size(), 1u);
+  EXPECT_EQ(panel.desktop.events[0].rfind("report: Send Error : 8018", 0), 0u);
+}
