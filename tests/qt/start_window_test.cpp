@@ -1,0 +1,90 @@
+#include <QButtonGroup>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/qt/start_window.h"
+#include "common/qt/click_label.h"
+#include "support/fake_desktop.h"
+#include "support/fake_port.h"
+#include "ui/core/main_core.h"
+
+using namespace scandeck;
+namespace fs = std::filesystem;
+
+namespace {
+struct SetupRig {
+  fs::path folder = fs::temp_directory_path() / ("scandeck-setup-" + std::to_string(::getpid()));
+  scandeck::testing::FakePort port;
+  scandeck::testing::FakeDesktop desktop;
+  std::unique_ptr<MainCore> core;
+
+  explicit SetupRig(const std::string& ini) {
+    fs::create_directories(folder);
+    std::ofstream(folder / "scandeck.ini", std::ios::binary) << ini;
+    core = std::make_unique<MainCore>(port, desktop, folder.string(), '.');
+    ReadConfigFile(core->path("scandeck.ini"), *core);
+  }
+  ~SetupRig() { fs::remove_all(folder); }
+  std::string ini() const {
+    std::ifstream in(folder / "scandeck.ini", std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+};
+
+bool Checked(Start& window, const char* name) { return window.findChild<QRadioButton*>(name)->isChecked(); }
+}  // namespace
+
+TEST(SetupWindow, OpensOnTheCurrentSettings) {
+  const struct {
+    const char* ini;
+    const char* port_option;
+    const char* speed_option;
+  } cases[] = {
+      {"[UserName]=Jo\r\n[comm port]=3\r\n[comm speed]=9600,n,8,1\r\n", "Options3", "options23"},
+      {"[comm port]=1\r\n[comm speed]=19200,n,8,1\r\n", "Options1", "options24"},
+      {"[comm port]=7\r\n[comm speed]=9600,e,7,1\r\n", nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    SetupRig setup(c.ini);
+    Start window(setup.core->CurrentSetupChoice(), nullptr);
+    EXPECT_EQ(window.windowTitle(), "ScanPad...");
+    for (int n = 1; n <= 4; ++n) {
+      const std::string port = "Options" + std::to_string(n), speed = "options2" + std::to_string(n);
+      EXPECT_EQ(Checked(window, port.c_str()), c.port_option && port == c.port_option) << c.ini << port;
+      EXPECT_EQ(Checked(window, speed.c_str()), c.speed_option && speed == c.speed_option) << c.ini << speed;
+    }
+  }
+  SetupRig named("[UserName]=Jo\r\n");
+  Start window(named.core->CurrentSetupChoice(), nullptr);
+  EXPECT_EQ(window.findChild<QLineEdit*>("UserNameBox")->text(), "Jo");
+  EXPECT_TRUE(window.findChild<QPlainTextEdit*>("Text1")->toPlainText().startsWith("Put you scanner in 'PC Con' mode."));
+}
+
+TEST(SetupWindow, OkWritesTheChoiceSaysSoAndEndsTheProcess) {
+  SetupRig setup("[UserName]=Jo\r\n[comm port]=2\r\n[comm speed]=4800,n,8,1\r\n[Log What]=101\r\n");
+  Start window(setup.core->CurrentSetupChoice(), [&](const SetupChoice& c) { setup.core->ConfirmSetup(c); });
+  window.findChild<QLineEdit*>("UserNameBox")->setText("  Sam Lee  ");
+  window.findChild<QRadioButton*>("Options4")->setChecked(true);
+  emit window.findChild<ClickLabel*>("OKlbl")->clicked();
+  const std::string ini = setup.ini();
+  EXPECT_NE(ini.find("[UserName]=Sam Lee\r\n[comm port]=4\r\n[comm speed]=4800,n,8,1\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("[Log What]=101000000\r\n"), std::string::npos) << "log settings are kept";
+  EXPECT_EQ(setup.desktop.events,
+            (std::vector<std::string>{"message: The new configuration is save ! Now Restart.", "end"}));
+  EXPECT_TRUE(setup.port.written.empty()) << "no remote-off on the way out";
+}
+
+TEST(SetupWindow, NoSpeedChosenWritesAnEmptyValueAndCancelWritesNothing) {
+  SetupRig setup("[comm port]=1\r\n[comm speed]=1200,n,8,1\r\n");
+  Start window(setup.core->CurrentSetupChoice(), [&](const SetupChoice& c) { setup.core->ConfirmSetup(c); });
+  emit window.findChild<ClickLabel*>("CancelCmd")->clicked();
+  EXPECT_EQ(setup.ini(), "[comm port]=1\r\n[comm speed]=1200,n,8,1\r\n");
+  EXPECT_TRUE(setup.desktop.events.empty());
+  emit window.findChild<ClickLabel*>("OKlbl")->clicked();
+  EXPECT_NE(setup.ini().find("\r\n[comm port]=1\r\n[comm speed]=\r\n"), std::string::npos) << setup.ini();
+}
