@@ -64,6 +64,9 @@ class Simulator {
   // scanner sends then is lost, as on a real line with nobody listening.
   void attach(const SerialSettings& settings);
   void detach();
+  // The program changed its line settings while attached (a pseudo-terminal's
+  // owner sets them after opening).
+  void reconfigure(const SerialSettings& settings) { port_settings_ = settings; }
   bool attached() const { return attached_; }
   bool disconnected() const;
 
