@@ -82,7 +82,10 @@ Start::Start(const SetupChoice& current, std::function<void(const SetupChoice&)>
     QFont font = label->font();
     font.setBold(true);
     label->setFont(font);
-    label->setMinimumWidth(80);
+    label->setMinimumSize(90, 26);
+    label->setStyleSheet(
+        "QLabel { border: 1px solid #909090; border-radius: 3px; background: #f4f4f4; padding: 2px 10px; }"
+        "QLabel[focused=\"true\"] { border: 2px solid #3070d0; }");
   }
   connect(OKlbl, &ClickLabel::clicked, this, &Start::OKlbl_Click);
   connect(CancelCmd, &ClickLabel::clicked, this, &Start::CancelCmd_Click);
