@@ -12,20 +12,30 @@ using scandeck::testing::ListReporter;
 
 namespace {
 
-TEST(CompactCopy, FallsBackToFrequencyAndIdAndShowsOnlyWhatIsReceived) {
+TEST(CompactMode, EnteringCopiesTheStatusAsksForSquelchAndEndsShownOrPoppedDown) {
   const struct {
+    std::int16_t before;
+    bool port_open;
     const char* name;
     const char* tg_name;
-    bool squelch;
-    bool active;
+    bool squelch, active;
+    bool visible;
+    std::int16_t after;
     CompactLabel name_lbl, type_lbl, id_name_lbl, id_type_lbl;
   } cases[] = {
-      {"  Fire  ", "Dispatch", true, false,
+      {kNoCompactMode, true, "  Fire  ", "Dispatch", true, false, true, kSmartViewMode,
        {"Fire", true}, {"FDP", true}, {"Dispatch", false}, {"POL", false}},
-      {"   ", "", false, true,
+      {kPopUpMode, true, "   ", "", false, true, false, kPopUpMode,
        {"154.5500", false}, {"FDP", false}, {"04-023", true}, {"POL", true}},
+      {kSmartViewMode, false, "Fire", "", false, false, true, kSmartViewMode,
+       {"Fire", false}, {"FDP", false}, {"04-023", false}, {"POL", false}},
   };
   for (const auto& c : cases) {
+    FakePort port;
+    port.is_open = c.port_open;
+    PagCom pag{port};
+    ListReporter reporter;
+    Link link{pag, reporter};
     ScannerStatus status;
     status.ChannelName = c.name;
     status.ChannelType = " FDP";
@@ -36,54 +46,17 @@ TEST(CompactCopy, FallsBackToFrequencyAndIdAndShowsOnlyWhatIsReceived) {
     status.SquelchOpen = c.squelch;
     status.TalkgroupActive = c.active;
     CompactView view;
-    CopyMainStatus(status, view);
+    view.SmartViewState = c.before;
+    EXPECT_EQ(static_cast<bool>(EnterCompactMode(view, status, link)), !c.port_open);
+    EXPECT_EQ(port.written, c.port_open ? "SQ\r" : "");
+    EXPECT_EQ(view.visible, c.visible);
+    EXPECT_EQ(view.SmartViewState, c.after);
+    EXPECT_TRUE(view.created);
     EXPECT_EQ(view.NameLbl, c.name_lbl) << c.name;
     EXPECT_EQ(view.TypeLbl, c.type_lbl) << c.name;
     EXPECT_EQ(view.IDNameLbl, c.id_name_lbl) << c.name;
     EXPECT_EQ(view.IDTypeLbl, c.id_type_lbl) << c.name;
-    EXPECT_TRUE(view.created);
   }
-}
-
-TEST(CompactMode, EnteringAsksForSquelchAndEndsShownOrPoppedDown) {
-  const struct {
-    std::int16_t before;
-    bool visible;
-    std::int16_t after;
-  } cases[] = {{kNoCompactMode, true, kSmartViewMode},
-               {kSmartViewMode, true, kSmartViewMode},
-               {kPopUpMode, false, kPopUpMode}};
-  for (const auto& c : cases) {
-    FakePort port;
-    port.is_open = true;
-    PagCom pag{port};
-    ListReporter reporter;
-    Link link{pag, reporter};
-    ScannerStatus status;
-    status.ChannelName = "Marine";
-    CompactView view;
-    view.SmartViewState = c.before;
-    EXPECT_FALSE(EnterCompactMode(view, status, link));
-    EXPECT_EQ(port.written, "SQ\r");
-    EXPECT_EQ(view.visible, c.visible);
-    EXPECT_EQ(view.SmartViewState, c.after);
-    EXPECT_EQ(view.NameLbl.text, "Marine");
-    EXPECT_TRUE(view.created);
-  }
-}
-
-TEST(CompactMode, ClosedPortStillCopiesAndReturnsTheFailure) {
-  FakePort port;
-  PagCom pag{port};
-  ListReporter reporter;
-  Link link{pag, reporter};
-  ScannerStatus status;
-  status.ModeText = "Scan ID";
-  status.TalkgroupId = "405-12";
-  CompactView view;
-  EXPECT_TRUE(EnterCompactMode(view, status, link));
-  EXPECT_EQ(view.IDNameLbl.text, "405-12");
-  EXPECT_EQ(view.SmartViewState, kSmartViewMode);
 }
 
 TEST(CompactMode, PopUpLabelTrayAndClose) {
@@ -91,15 +64,12 @@ TEST(CompactMode, PopUpLabelTrayAndClose) {
   view.SmartViewState = kSmartViewMode;
   view.showWindow(true);
   view.setLabel(&CompactView::NameLbl, "Marine");
-
   SwitchToPopUp(view);
   EXPECT_FALSE(view.visible);
   EXPECT_EQ(view.SmartViewState, kPopUpMode);
-
   ShowFromTray(view);
   EXPECT_TRUE(view.visible);
   EXPECT_EQ(view.SmartViewState, kNoCompactMode);
-
   CloseCompactView(view);
   EXPECT_EQ(view, CompactView{});
 }
