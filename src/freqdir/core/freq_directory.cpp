@@ -30,12 +30,15 @@ std::string TextField(std::string_view field) {
 char Flag(bool set) { return set ? 'N' : 'F'; }
 }  // namespace
 
+std::string Marker(bool set) { return set ? std::string("=") : std::string(); }
+
 std::string EncodeFreqRecord(const FreqChannel& channel, int n) {
   std::string record;
   record.reserve(kFreqRecordLength);
   AppendField(record, std::to_string(n), kChannelWidth);
   const std::string_view frequency = channel.frequency;
-  const std::string digits = std::string(Mid(frequency, 1, 3)) + std::string(Mid(frequency, 5, 4));
+  std::string digits(Mid(frequency, 1, 3));
+  digits.append(Mid(frequency, 5, 4));
   AppendField(record, FormatPadded(NumericValue(digits), static_cast<int>(kFrequencyWidth)), kFrequencyWidth);
   AppendField(record, channel.type, kTypeWidth);
   AppendField(record, channel.name, kNameWidth);
@@ -58,9 +61,9 @@ FreqChannel DecodeFreqRecord(std::string_view record, char decimal_separator) {
   channel.frequency = FrequencyTextFromUnits(record.substr(kFrequencyAt, kFrequencyWidth), decimal_separator);
   channel.type = TextField(record.substr(kTypeAt, kTypeWidth));
   channel.name = TextField(record.substr(kNameAt, kNameWidth));
-  channel.delay = record[kDelayAt] == 'N' ? "=" : "";
-  channel.lockout = record[kLockoutAt] == 'N' ? "=" : "";
-  channel.mode = record[kModeAt] == 'N' ? "Trunk" : "Normal";
+  channel.delay = Marker(record[kDelayAt] == 'N');
+  channel.lockout = Marker(record[kLockoutAt] == 'N');
+  channel.mode = record[kModeAt] == 'N' ? std::string("Trunk") : std::string("Normal");
   channel.mapNumber = WholeValue(record.substr(kMapAt, kMapWidth));
   channel.x = WholeValue(record.substr(kXAt, kCoordinateWidth));
   channel.y = WholeValue(record.substr(kYAt, kCoordinateWidth));

@@ -45,6 +45,9 @@ class FreqDirectory {
   std::array<FreqChannel, kFreqChannels + 1> channels_{};
 };
 
+// The in-memory form of a flag: "=" when set, the empty text when clear.
+std::string Marker(bool set);
+
 // The 68 bytes of record n for `channel`. The record carries n, not channel.channel;
 // the frequency text's fourth character (the separator) is skipped whatever it is;
 // map number and coordinates are written blank.

@@ -37,8 +37,8 @@ Failure SeedChannels(const std::string& path) {
     channel.frequency = FormatFrequencyMhz(static_cast<double>(demo.units) * 0.0001, '.');
     channel.type = demo.type;
     channel.name = demo.name;
-    channel.delay = demo.delay ? "=" : "";
-    channel.lockout = demo.lockout ? "=" : "";
+    channel.delay = Marker(demo.delay);
+    channel.lockout = Marker(demo.lockout);
     channel.mode = "Normal";
     banks.insert((demo.channel - 1) / kChannelsPerBank + 1);
   }
@@ -54,8 +54,9 @@ Failure SeedTalkgroups(const std::string& path) {
   std::set<int> id_banks;
   for (const auto& demo : sim::kDemoTalkgroups) {
     IdEntry& entry = *ids->find(sim::kDemoTrunkBank, IdEntryIndex(demo.id_bank, demo.position));
-    entry = {std::to_string(demo.id_bank) + "-" + std::to_string(demo.position), DirectoryId(demo.id),
-             std::string(demo.type), std::string(demo.name), "", ""};
+    std::string channel = std::to_string(demo.id_bank);
+    channel.append("-").append(std::to_string(demo.position));
+    entry = {channel, DirectoryId(demo.id), std::string(demo.type), std::string(demo.name), "", ""};
     id_banks.insert(demo.id_bank);
   }
   for (int id_bank : id_banks)
