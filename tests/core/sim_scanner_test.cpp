@@ -148,7 +148,9 @@ TEST(SimScanner, KeysMoveBetweenModesAsTheRadioDoes) {
       {"KEY09", Millis{0}, "02"},    {"KEY07", Millis{10}, "03"},   {"KEY07", Millis{20}, "02"},
       {"KEY10", Millis{30}, "04"},   {"KEY07", Millis{40}, "05"},   {"KEY00", Millis{50}, "00"},
       {"KEY07", Millis{60}, "01"},   {"KEY13", Millis{70}, "09"},   {"MD", Millis{2000}, "17"},
-      {"KEY09", Millis{2010}, "15"}, {"KEY00", Millis{2020}, "17"}, {"KEY13", Millis{2030}, "00"},
+      {"KEY09", Millis{2010}, "15"}, {"KEY00", Millis{2020}, "17"}, {"IC B1", Millis{2022}, "18"},
+      {"KEY00", Millis{2024}, "17"}, {"IC B9", Millis{2026}, "17"},  // empty: nothing to hold
+      {"KEY13", Millis{2030}, "00"},
       {"MA045", Millis{2040}, "01"},
   };
   for (const auto& s : steps) {

@@ -87,7 +87,12 @@ ScannerState DemoMemories() {
 
 Scanner::Scanner(std::uint64_t seed, double activity_per_minute, ScannerState state)
     : state_(std::move(state)), rng_(seed), activity_per_minute_(activity_per_minute) {
-  schedule(Millis{0});
+  powerOn(Millis{0});
+}
+
+void Scanner::powerOn(Millis now) {
+  mode_since_ = now;
+  schedule(now);
 }
 
 Millis Scanner::nextEvent() const {
@@ -464,6 +469,17 @@ void Scanner::reply(std::string_view cmd, Millis now, const Emit& emit) {
     state_.id_bank = letter - 'A' + 1;
     state_.id_position = digit == '0' ? 10 : digit - '0';
     emit(idChannelReply(state_.id_bank, state_.id_position));
+    // While trunking, direct access holds on that talkgroup until scan is pressed.
+    const std::string& id = state_.systems[std::clamp(state_.trunk_bank, 0, kBanks)]
+                                .ids[state_.id_bank - 1][state_.id_position - 1];
+    if (id.empty()) return;
+    if (state_.mode == Mode::IdSearch || state_.mode == Mode::IdSearchHold) {
+      setMode(Mode::IdSearchHold, now, emit);
+      state_.talkgroup = id;
+    } else if (state_.mode == Mode::ScanId || state_.mode == Mode::HoldId) {
+      setMode(Mode::HoldId, now, emit);
+      state_.talkgroup = id;
+    }
   } else if (cmd.substr(0, 3) == "SB " || cmd.substr(0, 3) == "IS ") {
     auto& banks = cmd[0] == 'S' ? state_.scan_banks : state_.id_banks;
     emit(ParseBanks(cmd.substr(3), banks) ? "OK" : "ERR");

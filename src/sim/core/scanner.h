@@ -97,6 +97,9 @@ class Scanner {
   // activity_per_minute: how many transmissions it hears a minute on average; 0 is a quiet band.
   Scanner(std::uint64_t seed, double activity_per_minute, ScannerState state = DemoMemories());
 
+  // The radio is switched on at `now`: nothing happened on the air before.
+  void powerOn(Millis now);
+
   ScannerState& state() { return state_; }
   const ScannerState& state() const { return state_; }
 

@@ -31,6 +31,7 @@ Simulator::Simulator(const Clock& clock, SimulatorOptions options)
       options_(std::move(options)),
       scanner_(options_.seed, options_.activity_per_minute, options_.memories),
       line_rng_(LineSeed(options_.seed)) {
+  scanner_.powerOn(clock_.now());
 }
 
 std::int64_t Simulator::nowUs() const { return static_cast<std::int64_t>(clock_.now().count()) * 1000; }

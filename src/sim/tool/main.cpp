@@ -1,30 +1,22 @@
 // scandeck-sim: the simulated scanner on a pseudo-terminal, linked as comN in a
 // folder, so that the program (or stty and cat) can open it like a serial port.
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/stat.h>
-#include <termios.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "common/core/clock.h"
 #include "sim/core/simulator.h"
+#include "sim/tool/pty_bridge.h"
 
 namespace {
 
 using scandeck::SerialSettings;
+using scandeck::sim::PtyBridge;
+using scandeck::sim::SettingsText;
 using scandeck::sim::Simulator;
 using scandeck::sim::SimulatorOptions;
 
@@ -140,60 +132,6 @@ std::string Printable(std::string_view line) {
   return out;
 }
 
-std::string SettingsText(const SerialSettings& s) {
-  using P = SerialSettings::Parity;
-  const char parity = s.parity == P::Even ? 'e' : s.parity == P::Odd ? 'o' : s.parity == P::Mark ? 'm' : s.parity == P::Space ? 's' : 'n';
-  const char* stop = s.stop_bits == SerialSettings::StopBits::One ? "1" : s.stop_bits == SerialSettings::StopBits::Two ? "2" : "1.5";
-  return std::to_string(s.baud) + "," + parity + "," + std::to_string(s.data_bits) + "," + stop;
-}
-
-// The line settings the program has put on the pseudo-terminal; a master sees its slave's.
-SerialSettings SettingsOf(int fd) {
-  SerialSettings s;
-  termios t{};
-  if (tcgetattr(fd, &t) != 0) return s;
-  static constexpr struct {
-    speed_t code;
-    int baud;
-  } kSpeeds[] = {{B300, 300},     {B600, 600},     {B1200, 1200},   {B2400, 2400},     {B4800, 4800},
-                 {B9600, 9600},   {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
-  const speed_t speed = cfgetospeed(&t);
-  s.baud = 0;
-  for (const auto& entry : kSpeeds)
-    if (entry.code == speed) s.baud = entry.baud;
-  switch (t.c_cflag & CSIZE) {
-    case CS5: s.data_bits = 5; break;
-    case CS6: s.data_bits = 6; break;
-    case CS7: s.data_bits = 7; break;
-    default: s.data_bits = 8; break;
-  }
-  using P = SerialSettings::Parity;
-  if (!(t.c_cflag & PARENB)) s.parity = P::None;
-#ifdef CMSPAR
-  else if (t.c_cflag & CMSPAR) s.parity = (t.c_cflag & PARODD) ? P::Mark : P::Space;
-#endif
-  else s.parity = (t.c_cflag & PARODD) ? P::Odd : P::Even;
-  s.stop_bits = (t.c_cflag & CSTOPB) ? SerialSettings::StopBits::Two : SerialSettings::StopBits::One;
-  return s;
-}
-
-speed_t SpeedCode(int baud) {
-  switch (baud) {
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 19200: return B19200;
-    default: return B9600;
-  }
-}
-
-// Drops what the last program left unread, so the next one starts on a clean line.
-void FlushSlave(const std::string& slave_name) {
-  const int fd = ::open(slave_name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return;
-  tcflush(fd, TCIOFLUSH);
-  ::close(fd);
-}
-
 const char* ModeName(scandeck::sim::Mode mode) {
   using M = scandeck::sim::Mode;
   switch (mode) {
@@ -220,34 +158,13 @@ int main(int argc, char** argv) {
 
   std::error_code ec;
   if (!std::filesystem::is_directory(options.folder, ec)) Fail("no such folder: " + options.folder.string());
-  const std::filesystem::path link = std::filesystem::absolute(options.folder, ec) / ("com" + std::to_string(options.port));
+  const std::filesystem::path link = std::filesystem::absolute(options.folder, ec).lexically_normal() / ("com" + std::to_string(options.port));
 
-  int master = -1;
-  int slave = -1;
-  char slave_name[256] = {};
-  if (openpty(&master, &slave, slave_name, nullptr, nullptr) != 0) Fail(std::string("openpty: ") + std::strerror(errno));
-  // Raw, at the scanner's speed, until the program sets its own line settings.
-  termios raw{};
-  tcgetattr(master, &raw);
-  cfmakeraw(&raw);
-  cfsetspeed(&raw, SpeedCode(options.sim.line.baud));
-  tcsetattr(master, TCSANOW, &raw);
-  // Only the program holds the slave open, so its closing shows as a hang-up.
-  ::close(slave);
-  fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-
-  if (std::filesystem::is_symlink(link, ec)) {
-    std::printf("replacing the old link %s\n", link.c_str());
-    std::filesystem::remove(link, ec);
-  } else if (std::filesystem::exists(link, ec)) {
-    ::close(master);
-    Fail(link.string() + " exists and is not a link; not touching it");
-  }
-  std::filesystem::create_symlink(slave_name, link, ec);
-  if (ec) {
-    ::close(master);
-    Fail("cannot create " + link.string() + ": " + ec.message());
-  }
+  scandeck::SteadyClock clock;
+  Simulator simulator(clock, options.sim);
+  PtyBridge bridge(simulator, clock);
+  std::string error;
+  if (!bridge.open(error) || !bridge.linkAs(link, error)) Fail(error);
 
   struct sigaction action {};
   action.sa_handler = OnSignal;
@@ -255,8 +172,6 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &action, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
-  scandeck::SteadyClock clock;
-  Simulator simulator(clock, options.sim);
   if (options.verbose) {
     simulator.setObserver([](Simulator::Direction direction, std::string_view line) {
       std::printf("%s %s\n", direction == Simulator::Direction::ToScanner ? ">" : "<", Printable(line).c_str());
@@ -264,7 +179,7 @@ int main(int argc, char** argv) {
   }
 
   const auto& o = options.sim;
-  std::printf("scanner on %s, linked as %s\n", slave_name, link.c_str());
+  std::printf("scanner on %s, linked as %s\n", bridge.slaveName().c_str(), link.c_str());
   std::printf("speed %s, seed %llu, %g transmissions a minute, pacing %s\n", SettingsText(o.line).c_str(),
               static_cast<unsigned long long>(o.seed), o.activity_per_minute, o.pacing ? "on" : "off");
   if (o.faults.split_rate > 0 || o.faults.line_feed_rate > 0 || o.faults.noise_rate > 0)
@@ -275,74 +190,35 @@ int main(int argc, char** argv) {
                 static_cast<double>(o.faults.disconnect_after->count()) / 1000.0);
   std::printf("waiting for the program; Ctrl-C ends\n");
 
-  std::string pending;  // due for the program, not yet taken by the pseudo-terminal
-  SerialSettings settings;
   auto mode = simulator.state().mode;
   bool remote = simulator.state().remote;
   bool was_disconnected = false;
   while (!g_stop) {
-    pollfd p{master, POLLIN, 0};
-    int timeout_ms = 20;
-    if (simulator.attached()) {
-      const auto next = simulator.nextChange();
-      if (!pending.empty()) timeout_ms = 1;
-      else if (next != std::chrono::milliseconds::max())
-        timeout_ms = static_cast<int>(std::clamp<long long>((next - clock.now()).count(), 1, 20));
-    }
-    const int ready = ::poll(&p, 1, timeout_ms);
-    if (ready < 0 && errno != EINTR) Fail(std::string("poll: ") + std::strerror(errno));
-
-    const bool hung_up = ready > 0 && (p.revents & POLLHUP) && !(p.revents & POLLIN);
-    if (hung_up) {
-      if (simulator.attached()) {
-        simulator.detach();
-        pending.clear();
-        FlushSlave(slave_name);
+    switch (bridge.step()) {
+      case PtyBridge::Event::Opened:
+        std::printf("the program opened the port (%s)\n", SettingsText(bridge.settings()).c_str());
+        break;
+      case PtyBridge::Event::Closed:
         std::printf("the program closed the port\n");
+        break;
+      case PtyBridge::Event::Reconfigured: {
+        const SerialSettings& set = bridge.settings();
+        const bool matches = set.baud == o.line.baud && set.data_bits == o.line.data_bits && set.parity == o.line.parity;
+        std::printf("the program set the line to %s%s\n", SettingsText(set).c_str(),
+                    matches ? "" : " (not the scanner's setting: it sees garbage)");
+        break;
       }
-      simulator.advance();
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    } else {
-      if (!simulator.attached()) {
-        settings = SettingsOf(master);
-        if (!simulator.state().remote) {
-          // Somebody has been at the front panel and put it back into PC Con mode.
-          simulator.state().remote = true;
-          std::printf("the scanner is back under remote control\n");
-        }
-        simulator.attach(settings);
-        std::printf("the program opened the port (%s)\n", SettingsText(settings).c_str());
-      } else {
-        const SerialSettings now_set = SettingsOf(master);
-        if (!(now_set == settings)) {
-          settings = now_set;
-          simulator.reconfigure(settings);
-          std::printf("the program set the line to %s%s\n", SettingsText(settings).c_str(),
-                      now_set.baud == o.line.baud && now_set.data_bits == o.line.data_bits &&
-                              now_set.parity == o.line.parity
-                          ? ""
-                          : " (the scanner cannot understand it)");
-        }
-      }
-      if (p.revents & POLLIN) {
-        char buffer[512];
-        const ssize_t n = ::read(master, buffer, sizeof buffer);
-        if (n > 0) simulator.receive(std::string_view(buffer, static_cast<std::size_t>(n)));
-      }
-      pending += simulator.take();
-      if (!pending.empty()) {
-        const ssize_t n = ::write(master, pending.data(), pending.size());
-        if (n > 0) pending.erase(0, static_cast<std::size_t>(n));
-      }
+      case PtyBridge::Event::None:
+        break;
     }
-
     if (simulator.state().mode != mode) {
       mode = simulator.state().mode;
       std::printf("mode %s: %s\n", scandeck::sim::ModeDigits(mode).c_str(), ModeName(mode));
     }
     if (simulator.state().remote != remote) {
       remote = simulator.state().remote;
-      if (!remote) std::printf("the scanner left remote control (KEY04H)\n");
+      std::printf(remote ? "the scanner is back under remote control\n"
+                         : "the scanner left remote control (KEY04H)\n");
     }
     if (simulator.disconnected() && !was_disconnected) {
       was_disconnected = true;
@@ -351,9 +227,6 @@ int main(int argc, char** argv) {
   }
 
   std::printf("\nstopping\n");
-  std::error_code remove_error;
-  if (std::filesystem::is_symlink(link, remove_error) && std::filesystem::read_symlink(link, remove_error) == slave_name)
-    std::filesystem::remove(link, remove_error);
-  ::close(master);
+  bridge.unlink();
   return 0;
 }
