@@ -1,4 +1,6 @@
+#include <QAccessible>
 #include <QAction>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -152,8 +154,9 @@ TEST(ControlPanelWindow, DirectAccessBoxesSendOneCommandPerEnter) {
     QTest::keyClicks(position, c.position);
     QTest::keyClick(position, Qt::Key_Return);
     EXPECT_EQ(panel.sent(), c.sent) << c.bank << "-" << c.position;
-    if (!c.sent.empty())
+    if (!c.sent.empty()) {
       EXPECT_EQ(panel.window.findChild<QPlainTextEdit*>("temp")->toPlainText().toStdString(), c.sent[0]);
+    }
   }
 }
 
@@ -179,4 +182,25 @@ TEST(ControlPanelWindow, ClicksOnAClosedPortRaiseOneReport) {
   for (const char* name : {"Button0", "buttonlbl1", "BankLbl2", "LightAuto", "Button6"}) panel.click(name);
   ASSERT_EQ(panel.desktop.events.size(), 1u);
   EXPECT_EQ(panel.desktop.events[0].rfind("report: Send Error : 8018", 0), 0u);
+}
+
+TEST(ControlPanelWindow, EveryControlHasANameAScreenReaderCanSay) {
+  Panel panel;
+  panel.window.show();
+  int controls = 0;
+  for (QWidget* w : panel.window.findChildren<QWidget*>()) {
+    const bool control = qobject_cast<QPushButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<ClickLabel*>(w) ||
+                         qobject_cast<QListWidget*>(w) || qobject_cast<QPlainTextEdit*>(w);
+    if (!control) continue;
+    ++controls;
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    ASSERT_NE(a, nullptr);
+    EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty()) << w->objectName().toStdString();
+  }
+  EXPECT_GT(controls, 40);
+  QAccessibleInterface* data = QAccessible::queryAccessibleInterface(panel.window.findChild<ClickLabel*>("buttonlbl0"));
+  EXPECT_EQ(data->role(), QAccessible::Button);
+  EXPECT_EQ(data->text(QAccessible::Name), "Data skip");
+  data->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(panel.sent(), (Sent{"DSN", "DS"}));
 }

@@ -1,11 +1,39 @@
 #include "common/qt/click_label.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace scandeck {
 
+namespace {
+// Screen readers announce a clickable label as a button that can be pressed, with
+// its caption (or the value it shows) as the value.
+class AccessibleClickLabel : public QAccessibleWidget {
+ public:
+  explicit AccessibleClickLabel(ClickLabel* label) : QAccessibleWidget(label, QAccessible::Button) {}
+
+  QString text(QAccessible::Text t) const override {
+    auto* label = static_cast<ClickLabel*>(widget());
+    if (t == QAccessible::Name && !label->accessibleName().isEmpty()) return label->accessibleName();
+    if (t == QAccessible::Name || t == QAccessible::Value) return label->text();
+    return QAccessibleWidget::text(t);
+  }
+  QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& name) override {
+    if (name == pressAction()) emit static_cast<ClickLabel*>(widget())->clicked();
+  }
+};
+
+QAccessibleInterface* ClickLabelAccessible(const QString&, QObject* object) {
+  if (auto* label = qobject_cast<ClickLabel*>(object)) return new AccessibleClickLabel(label);
+  return nullptr;
+}
+}  // namespace
+
 ClickLabel::ClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+  static const bool installed = (QAccessible::installFactory(ClickLabelAccessible), true);
+  (void)installed;
   setFocusPolicy(Qt::StrongFocus);
   setCursor(Qt::PointingHandCursor);
   setAlignment(Qt::AlignCenter);
