@@ -70,11 +70,11 @@ TEST(SimLine, DeliversNoFasterThanTheConfiguredSpeed) {
     Simulator sim(clock, options);
     sim.attach(AtSpeed(baud));
     std::string burst;
-    for (int i = 0; i < 30; ++i) burst += "PM001\r";
+    for (int i = 0; i < 15; ++i) burst += "PM001\r";  // 1.5 s of replies at 2400: within the buffer
     sim.receive(burst);
 
     const double char_ms = 10000.0 / baud;  // ten bits a character
-    const std::size_t expected = 30 * (23 + 1);
+    const std::size_t expected = 15 * (23 + 1);
     std::string got;
     int ms = 0;
     while (got.size() < expected && ms < 20000) {
@@ -88,6 +88,23 @@ TEST(SimLine, DeliversNoFasterThanTheConfiguredSpeed) {
     EXPECT_LE(ms, expected * char_ms + 6 * char_ms + 2 + 2);
     for (const auto& line : Lines(got)) EXPECT_EQ(Mid(line, 1, 4), "C001");
   }
+}
+
+TEST(SimLine, ASlowLineRunsFlatOutButOwesNoMoreThanItsBuffer) {
+  ManualClock clock;
+  SimulatorOptions options = QuietOptions();
+  options.line.baud = 2400;  // 240 characters a second; the poll asks for 480
+  Simulator sim(clock, options);
+  sim.attach(AtSpeed(2400));
+  std::size_t got = 0;
+  for (int tick = 0; tick < 1200; ++tick) {
+    sim.receive("WI\rMD\rDL\r");
+    clock.advance(milliseconds{50});
+    got += sim.take().size();
+  }
+  EXPECT_GT(got, 60u * 240 * 9 / 10);
+  clock.advance(milliseconds{10000});
+  EXPECT_LE(sim.take().size(), 2u * 240 + 24);
 }
 
 TEST(SimLine, WithoutPacingRepliesAreThereAtOnce) {

@@ -168,3 +168,19 @@ TEST(SimScanner, LeavingRemoteControlSilencesIt) {
   scanner.run(Millis{600000}, [&](std::string_view line) { heard.emplace_back(line); });
   EXPECT_TRUE(heard.empty());
 }
+
+TEST(SimScanner, AKeyPressEndsTheCallInProgressWithItsReports) {
+  Scanner scanner(2, 600.0);
+  for (auto command : {"QUN", "IDN", "KEY13"}) Ask(scanner, command);
+  std::string started;
+  Millis t{0};
+  while (started.empty() && t < Millis{60000}) {
+    t += Millis{100};
+    scanner.run(t, [&](std::string_view line) {
+      if (line.starts_with("ID S ")) started = std::string(line.substr(5));
+    });
+  }
+  ASSERT_FALSE(started.empty());
+  EXPECT_EQ(Ask(scanner, "KEY01", t), (std::vector<std::string>{"OK", "-", "ID E " + started}));
+  EXPECT_EQ(One(scanner, "SQ", t), "-");
+}

@@ -10,6 +10,10 @@ constexpr std::int64_t kNeverUs = std::numeric_limits<std::int64_t>::max() / 4;
 constexpr std::size_t kLongestCommand = 64;
 // The scanner's processor takes a moment before it starts to answer.
 constexpr std::int64_t kReactionUs = 2000;
+// How far behind either end of the line may fall before its buffer is full: the
+// scanner then ignores commands it could not answer for seconds, and the port
+// drops what the program writes, instead of owing replies for ever.
+constexpr std::int64_t kBacklogUs = 2000000;
 
 int BitsPerCharacter(const SerialSettings& s) {
   const int stop = s.stop_bits == SerialSettings::StopBits::One ? 1 : 2;
@@ -78,6 +82,7 @@ void Simulator::receive(std::string_view bytes) {
   if (!attached_ || disconnected()) return;
   const std::int64_t now = nowUs();
   for (char c : bytes) {
+    if (inbound_free_us_ - now > kBacklogUs) break;
     inbound_free_us_ = std::max(now, inbound_free_us_) + charUs();
     inbound_.push_back({inbound_free_us_, garbled() ? Garble(c) : c});
   }
@@ -115,6 +120,7 @@ void Simulator::handleLine(std::int64_t at_us) {
   const std::string line = command_;
   command_.clear();
   if (observer_) observer_(Direction::ToScanner, line);
+  if (outbound_free_us_ - at_us > kBacklogUs) return;
   const std::int64_t reply_us = at_us + (options_.pacing ? kReactionUs : 0);
   scanner_.command(line, Millis{at_us / 1000}, [&](std::string_view reply) { send(reply, reply_us); });
 }

@@ -173,7 +173,9 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 
   if (options.verbose) {
-    simulator.setObserver([](Simulator::Direction direction, std::string_view line) {
+    simulator.setObserver([&simulator](Simulator::Direction direction, std::string_view line) {
+      // What the scanner says with nobody on the line is noise in the log.
+      if (!simulator.attached()) return;
       std::printf("%s %s\n", direction == Simulator::Direction::ToScanner ? ">" : "<", Printable(line).c_str());
     });
   }
