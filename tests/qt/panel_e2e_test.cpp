@@ -1,0 +1,87 @@
+// The main window driving the simulated scanner: clicks go out as commands, and the
+// display changes only when the scanner's replies come back.
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/qt/click_label.h"
+#include "sim/core/sim_fixture.h"
+#include "support/fake_desktop.h"
+#include "ui/qt/main_window.h"
+
+using namespace scandeck;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Red(QWidget* w) { return w->palette().color(QPalette::WindowText) == QColor(255, 0, 0); }
+
+struct Session {
+  fs::path folder = fs::temp_directory_path() / ("scandeck-e2e-" + std::to_string(::getpid()));
+  ManualClock clock;
+  sim::Simulator simulator{clock, sim::QuietOptions()};
+  sim::SimulatedPort port{simulator};
+  scandeck::testing::FakeDesktop desktop;
+  std::unique_ptr<MainCore> core;
+  std::unique_ptr<MainWindow> window;
+
+  Session() {
+    fs::create_directories(folder);
+    core = std::make_unique<MainCore>(port, desktop, folder.string(), '.');
+    window = std::make_unique<MainWindow>(*core);
+    window->Form_Load();
+    window->mainTimer().stop();
+  }
+  ~Session() { fs::remove_all(folder); }
+
+  void ticks(int n) {
+    for (int i = 0; i < n; ++i) {
+      clock.advance(std::chrono::milliseconds(kPollIntervalMs));
+      simulator.advance();
+      window->MainTimer_Timer();
+    }
+  }
+  template <typename T = QWidget>
+  T* at(const char* name) {
+    return window->findChild<T*>(name);
+  }
+};
+
+}  // namespace
+
+TEST(PanelAgainstSimulator, BanksAttenuatorAndLimitsComeBackThroughTheReplies) {
+  Session s;
+  s.ticks(40);  // the start-up sweep's replies arrive
+  ASSERT_TRUE(s.desktop.events.empty()) << s.desktop.events.front();
+  // The demo scanner scans banks 1 to 3.
+  for (int b = 1; b <= 10; ++b)
+    EXPECT_EQ(Red(s.at(("BankLbl" + std::to_string(b)).c_str())), b <= 3) << b;
+  EXPECT_FALSE(Red(s.at("buttonlbl1")));
+
+  emit s.at<ClickLabel>("BankLbl2")->clicked();
+  EXPECT_TRUE(Red(s.at("BankLbl2"))) << "the label waits for the scanner";
+  emit s.at<ClickLabel>("buttonlbl1")->clicked();
+  s.at<QLineEdit>("LLbox")->setText("118.0000");
+  s.at<QLineEdit>("LUbox")->setText("136.9750");
+  s.at<QPushButton>("ApplyLimit")->click();
+  s.at<QLineEdit>("LUbox")->clear();
+  s.at<QAction>("ResetAllStatusMnu")->trigger();
+  s.ticks(40);
+
+  for (int b = 1; b <= 10; ++b)
+    EXPECT_EQ(Red(s.at(("BankLbl" + std::to_string(b)).c_str())), b == 1 || b == 3) << b;
+  EXPECT_TRUE(Red(s.at("buttonlbl1"))) << "attenuator on";
+  EXPECT_EQ(s.core->Status.LowerLimit, "118.0000");
+  EXPECT_EQ(s.core->Status.UpperLimit, "136.9750");
+  EXPECT_EQ(s.at<QLineEdit>("LUbox")->text(), "136.9750");
+
+  // A key changes the mode the poll reports.
+  s.at<QPushButton>("Button2")->click();
+  s.ticks(20);
+  EXPECT_EQ(s.core->Status.ModeText, "ID Search");
+  EXPECT_EQ(s.core->Status.SystemName, "METRO 800 ");
+  EXPECT_TRUE(s.desktop.events.empty());
+}
