@@ -111,8 +111,10 @@ std::string FrequencyTextFromUnits(std::string_view units, char separator) {
 
 std::string FormatPadded(double value, int width) {
   const long long rounded = RoundClamped(value);
-  if (rounded < 0) return "-" + ZeroPad(static_cast<unsigned long long>(-rounded), width);
-  return ZeroPad(static_cast<unsigned long long>(rounded), width);
+  const bool negative = rounded < 0;
+  std::string out = ZeroPad(static_cast<unsigned long long>(negative ? -rounded : rounded), width);
+  if (negative) out.insert(out.begin(), '-');
+  return out;
 }
 
 }  // namespace scandeck

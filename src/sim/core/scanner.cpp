@@ -184,7 +184,10 @@ void Scanner::startTransmission(Millis now, const Emit& emit) {
       if (mode == Mode::IdSearch || state_.id_banks[g]) pool.emplace_back(g, p);
     // ID search also hears talkgroups nobody has stored.
     if (mode == Mode::IdSearch && (pool.empty() || rng_.below(4) == 0)) {
-      talkgroup = "4" + Digits(rng_.between(0, 99), 2) + "-" + Digits(rng_.between(0, 99), 2);
+      talkgroup = std::string("4");
+      talkgroup += Digits(rng_.between(0, 99), 2);
+      talkgroup += '-';
+      talkgroup += Digits(rng_.between(0, 99), 2);
     } else if (!pool.empty()) {
       const auto [g, p] = pool[rng_.below(pool.size())];
       state_.id_bank = g;
@@ -263,7 +266,10 @@ long Scanner::currentUnits(Millis now) const {
 
 std::string Scanner::channelRecord(int channel) const {
   const MemoryChannel& m = state_.channels[channel];
-  std::string out = "C" + Digits(channel, 3) + " F" + Digits(m.units, 8);
+  std::string out = "C";
+  out += Digits(channel, 3);
+  out += " F";
+  out += Digits(m.units, 8);
   out += " T";
   out += Flag(m.trunk);
   out += " D";
@@ -421,7 +427,11 @@ void Scanner::reply(std::string_view cmd, Millis now, const Emit& emit) {
 
   if (cmd == "WI") {
     const int tuning = state_.squelch_open ? tuning_ : 110;
-    emit("W" + Digits(tuning, 3) + " F" + Digits(currentUnits(now), 8));
+    std::string w = "W";
+    w += Digits(tuning, 3);
+    w += " F";
+    w += Digits(currentUnits(now), 8);
+    emit(w);
   } else if (cmd == "MD") {
     emit("MD" + ModeDigits(state_.mode));
   } else if (cmd == "DL") {
