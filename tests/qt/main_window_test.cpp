@@ -182,3 +182,17 @@ TEST(DataPanel, SeeCodeShowsAndHidesThePanel) {
   EXPECT_EQ(app.core->WindowWidth, 7320.0f);
   EXPECT_FALSE(app.window->findChild<QWidget*>("dataPanel")->isVisible());
 }
+
+TEST(StartUp, DirectoryFileErrorsAreReportedOncePerFileAndStartUpGoesOn) {
+  App app;
+  fs::create_directories(app.folder.path / "bank.dat");
+  fs::create_directories(app.folder.path / "idbank.dat");
+  app.window->Form_Load();
+  app.window->mainTimer().stop();
+  ASSERT_EQ(app.desktop.events.size(), 2u);
+  EXPECT_EQ(app.desktop.events[0].rfind("message: INI Freq File error : 52 ", 0), 0u) << app.desktop.events[0];
+  EXPECT_EQ(app.desktop.events[1].rfind("message: INI ID File error : 52 ", 0), 0u) << app.desktop.events[1];
+  EXPECT_NE(app.desktop.events[1].find(",  please mail me   "), std::string::npos);
+  EXPECT_TRUE(app.port.is_open);
+  EXPECT_EQ(app.port.commands().size(), 13u) << "the sweep still runs";
+}

@@ -7,6 +7,7 @@ namespace scandeck {
 
 // Error numbers, kept in the numbering the scanner community's tools have always shown.
 namespace errc {
+inline constexpr int kInvalidArgument = 5;
 inline constexpr int kSubscriptOutOfRange = 9;
 inline constexpr int kBadFileName = 52;
 inline constexpr int kFileNotFound = 53;

@@ -17,8 +17,8 @@ using Step = ProcessingFailures::Step;
 
 namespace {
 
-// Same numbering as errc: a bank letter that is not there.
-constexpr int kInvalidArgument = 5;
+// A bank letter that is not there.
+constexpr int kInvalidArgument = errc::kInvalidArgument;
 
 bool FlagOn(std::string_view reply) {
   const auto flag = Take(reply, field::kFlag);

@@ -4,11 +4,13 @@
 #include <string_view>
 
 #include "link/core/link.h"
+#include "link/core/protocol.h"
 
 namespace scandeck {
 
 inline constexpr int kPollIntervalMs = 50;
-inline constexpr std::array<std::string_view, 3> kPollCommands = {"WI", "MD", "DL"};
+inline constexpr std::array<std::string_view, 3> kPollCommands = {protocol::cmd::kFrequency, protocol::cmd::kMode,
+                                                                  protocol::cmd::kDelay};
 
 class ReplyProcessor {
  public:

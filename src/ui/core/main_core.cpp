@@ -27,10 +27,9 @@ void MainCore::Form_Load() {
   ReadConfigFile(path(kConfigFileName), *this);
   LogOnOFFChecked = Log.enabled();
 
-  if (Failure f = LoadFreqDirectory(path("bank.dat"), FreqFile, Freq, separator_))
-    desktop_.message(MailReport("INI Freq File error : ", f));
-  if (Failure f = LoadIdDirectory(path("idbank.dat"), IdFile, Ids))
-    desktop_.message(MailReport("INI ID File error : ", f));
+  if (Failure f = LoadFreqDirectory(path(kFreqFileName), FreqFile, Freq, separator_))
+    desktop_.message(MailReport(kFreqFileErrorLabel, f));
+  if (Failure f = LoadIdDirectory(path(kIdFileName), IdFile, Ids)) desktop_.message(MailReport(kIdFileErrorLabel, f));
 
   Failure open_failure;
   if (!port_.open(open_failure)) {
