@@ -87,7 +87,8 @@ std::optional<std::string> ChannelEnter(std::string_view box_text) {
 
 namespace {
 std::optional<int> WholeNumberIn(std::string_view text, int low, int high) {
-  const auto trimmed = TrimSpace(Printable(text));
+  const std::string printable = Printable(text);
+  const auto trimmed = TrimSpace(printable);
   if (trimmed.empty()) return std::nullopt;
   for (char ch : trimmed)
     if (ch < '0' || ch > '9') return std::nullopt;
