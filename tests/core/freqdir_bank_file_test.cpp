@@ -17,27 +17,14 @@
 #include "common/core/contact.h"
 #include "freqdir/core/freq_directory.h"
 #include "iddir/core/id_directory.h"
+#include "support/temp_dir.h"
 
 using namespace scandeck;
+using scandeck::testing::Slurp;
+using scandeck::testing::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "freqdir-XXXXXX").string();
-    path = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string file(const char* name) const { return (path / name).string(); }
-};
-
-std::string Slurp(const std::string& path) {
-  std::ostringstream out;
-  out << std::ifstream(path, std::ios::binary).rdbuf();
-  return out.str();
-}
 
 void Spit(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 

@@ -8,27 +8,14 @@
 #include <string>
 
 #include "iddir/core/id_directory.h"
+#include "support/temp_dir.h"
 
 using namespace scandeck;
+using scandeck::testing::Slurp;
+using scandeck::testing::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "iddir-XXXXXX").string();
-    path = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string file() const { return (path / kIdFileName).string(); }
-};
-
-std::string Slurp(const std::string& path) {
-  std::ostringstream out;
-  out << std::ifstream(path, std::ios::binary).rdbuf();
-  return out.str();
-}
 
 std::string Padded(std::string text, std::size_t width) {
   text.resize(width, ' ');
@@ -75,10 +62,10 @@ TEST(IdFile, FirstSaveGrowsTheFileToItsIdBankWithAZeroGap) {
     TempDir dir;
     RecordFile file;
     IdDirectory ids;
-    ASSERT_FALSE(LoadIdDirectory(dir.file(), file, ids));
+    ASSERT_FALSE(LoadIdDirectory(dir.file(kIdFileName), file, ids));
     *ids.find(bank, IdEntryIndex(id_bank, 7)) = {"x-7", "04-023", "FDP", "Fire", "", ""};
     ASSERT_FALSE(WriteIdBank(file, ids, bank, id_bank));
-    const std::string bytes = Slurp(dir.file());
+    const std::string bytes = Slurp(dir.file(kIdFileName));
     const std::size_t records = static_cast<std::size_t>((bank - 1) * 100 + id_bank * 10);
     ASSERT_EQ(bytes.size(), kIdRecordLength * records) << bank << "/" << id_bank;
     // Everything but the entry saved is zero: the gap, and the untouched entries written back.
@@ -93,17 +80,17 @@ TEST(IdFile, SavingAnIdBankRewritesOnlyItsTenRecords) {
   std::mt19937 engine(7);
   std::string before(kIdRecords * kIdRecordLength, '\0');
   for (char& c : before) c = static_cast<char>(engine());
-  std::ofstream(dir.file(), std::ios::binary) << before;
+  std::ofstream(dir.file(kIdFileName), std::ios::binary) << before;
   RecordFile file;
   IdDirectory ids;
-  ASSERT_FALSE(LoadIdDirectory(dir.file(), file, ids));
+  ASSERT_FALSE(LoadIdDirectory(dir.file(kIdFileName), file, ids));
   *ids.find(3, 47) = {"5-7", "04-023", "FDP", "Fire Dispatch", "", ""};
   for (const auto& [bank, id_bank] : {std::pair{0, 5}, {3, 0}, {11, 5}, {3, 11}})
     EXPECT_FALSE(WriteIdBank(file, ids, bank, id_bank));
-  EXPECT_EQ(Slurp(dir.file()), before);
+  EXPECT_EQ(Slurp(dir.file(kIdFileName)), before);
 
   ASSERT_FALSE(WriteIdBank(file, ids, 3, 5));
-  const std::string after = Slurp(dir.file());
+  const std::string after = Slurp(dir.file(kIdFileName));
   ASSERT_EQ(after.size(), before.size());
   EXPECT_EQ(after.substr(15990, kIdRecordLength), EncodeIdRecord(ids.at(3, 47)));  // record 247
   const std::size_t start = (IdRecordNumber(3, 41) - 1) * kIdRecordLength, end = start + 10 * kIdRecordLength;

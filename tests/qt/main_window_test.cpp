@@ -12,6 +12,7 @@
 #include "common/qt/click_label.h"
 #include "support/fake_desktop.h"
 #include "support/fake_port.h"
+#include "support/temp_dir.h"
 #include "ui/qt/main_window.h"
 
 using namespace scandeck;
@@ -21,26 +22,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-struct Folder {
-  fs::path path;
-  Folder() {
-    static int n = 0;
-    path = fs::temp_directory_path() / ("scandeck-window-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
-    fs::create_directories(path);
-  }
-  ~Folder() { fs::remove_all(path); }
-  void write(const std::string& name, const std::string& text) const {
-    std::ofstream(path / name, std::ios::binary) << text;
-  }
-};
-
 struct App {
-  Folder folder;
+  scandeck::testing::TempDir folder;
   FakePort port;
   FakeDesktop desktop;
   std::unique_ptr<MainCore> core;
@@ -120,7 +103,7 @@ TEST(ShutDown, AsksSendsClosesAndWritesTheConfiguration) {
     EXPECT_EQ(app.desktop.events[0], "ask Question: Do you want to REMOTE OFF your BC245xlt ?");
     EXPECT_EQ(app.port.written, c.sends_remote_off ? "KEY04H\r" : "");
     EXPECT_FALSE(app.port.is_open);
-    const std::string ini = ReadFile(app.folder.path / "scandeck.ini");
+    const std::string ini = scandeck::testing::Slurp(app.folder.file("scandeck.ini"));
     EXPECT_NE(ini.find("\r\n[UserName]=Jo\r\n[comm port]=2\r\n[comm speed]=9600,n,8,1\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("[WindowWidth]=7320\r\n[WindowHeight]=5460\r\n"), std::string::npos) << ini;
   }

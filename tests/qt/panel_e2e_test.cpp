@@ -10,6 +10,7 @@
 #include "common/qt/click_label.h"
 #include "sim/core/sim_fixture.h"
 #include "support/fake_desktop.h"
+#include "support/temp_dir.h"
 #include "ui/qt/main_window.h"
 
 using namespace scandeck;
@@ -20,7 +21,7 @@ namespace {
 bool Red(QWidget* w) { return w->palette().color(QPalette::WindowText) == QColor(255, 0, 0); }
 
 struct Session {
-  fs::path folder = fs::temp_directory_path() / ("scandeck-e2e-" + std::to_string(::getpid()));
+  scandeck::testing::TempDir folder;
   ManualClock clock;
   sim::Simulator simulator{clock, sim::QuietOptions()};
   sim::SimulatedPort port{simulator};
@@ -29,13 +30,11 @@ struct Session {
   std::unique_ptr<MainWindow> window;
 
   Session() {
-    fs::create_directories(folder);
-    core = std::make_unique<MainCore>(port, desktop, folder.string(), '.');
+    core = std::make_unique<MainCore>(port, desktop, folder.path.string(), '.');
     window = std::make_unique<MainWindow>(*core);
     window->Form_Load();
     window->mainTimer().stop();
   }
-  ~Session() { fs::remove_all(folder); }
 
   void ticks(int n) {
     for (int i = 0; i < n; ++i) {

@@ -11,6 +11,7 @@
 #include "common/qt/click_label.h"
 #include "support/fake_desktop.h"
 #include "support/fake_port.h"
+#include "support/temp_dir.h"
 #include "ui/core/main_core.h"
 
 using namespace scandeck;
@@ -18,22 +19,17 @@ namespace fs = std::filesystem;
 
 namespace {
 struct SetupRig {
-  fs::path folder = fs::temp_directory_path() / ("scandeck-setup-" + std::to_string(::getpid()));
+  scandeck::testing::TempDir folder;
   scandeck::testing::FakePort port;
   scandeck::testing::FakeDesktop desktop;
   std::unique_ptr<MainCore> core;
 
   explicit SetupRig(const std::string& ini) {
-    fs::create_directories(folder);
-    std::ofstream(folder / "scandeck.ini", std::ios::binary) << ini;
-    core = std::make_unique<MainCore>(port, desktop, folder.string(), '.');
+    folder.write("scandeck.ini", ini);
+    core = std::make_unique<MainCore>(port, desktop, folder.path.string(), '.');
     ReadConfigFile(core->path("scandeck.ini"), *core);
   }
-  ~SetupRig() { fs::remove_all(folder); }
-  std::string ini() const {
-    std::ifstream in(folder / "scandeck.ini", std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
+  std::string ini() const { return scandeck::testing::Slurp(folder.file("scandeck.ini")); }
 };
 
 bool Checked(Start& window, const char* name) { return window.findChild<QRadioButton*>(name)->isChecked(); }
