@@ -10,7 +10,12 @@ cmake --build build-release -j"$(nproc 2>/dev/null || echo 2)" --target scandeck
 
 mkdir -p demo
 build-release/scandeck-demo-seed demo
-build-release/scandeck-sim --folder demo --port 1 "$@" &
+# In trunk modes every poll asks for more than 9600 baud carries; the demo scanner
+# runs at 19200 so the display keeps up.
+if [ ! -e demo/scandeck.ini ]; then
+  printf '[comm port]=1\r\n[comm speed]=19200,n,8,1\r\n[WindowWidth]=7320\r\n[WindowHeight]=8145\r\n' > demo/scandeck.ini
+fi
+build-release/scandeck-sim --folder demo --port 1 --speed 19200 "$@" &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -e demo/com1 ] && break; sleep 0.1; done

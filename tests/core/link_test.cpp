@@ -163,3 +163,31 @@ TEST(PollCycle, ClosedPortIsReportedOnceUntilItsStateChanges) {
   poll.MainTimer_Timer();
   EXPECT_EQ(rig.reporter.messages.size(), 2u) << "reported again after the port opened and closed";
 }
+
+TEST(SerialSettings, RefusesWhatTheLinkCannotUse) {
+  const struct {
+    const char* text;
+    bool accepted;
+    int baud;
+  } cases[] = {
+      {"9600,n,8,1", true, 9600},  {"19200,N,8,1", true, 19200}, {"2400,e,7,2", true, 2400},
+      {"4800,o,8,1.5", true, 4800}, {" 9600 , n , 8 , 1 ", true, 9600},
+      {"9601,n,8,1", false, 0},    {"9600,x,8,1", false, 0},     {"9600,n,9,1", false, 0},
+      {"9600,n,4,1", false, 0},    {"9600,n,8,3", false, 0},     {"9600,n,8", false, 0},
+      {"", false, 0},              {"9600,n,8,1,1", false, 0},   {"-9600,n,8,1", false, 0},
+  };
+  for (const auto& c : cases) {
+    const auto parsed = SerialSettings::Parse(c.text);
+    EXPECT_EQ(parsed.has_value(), c.accepted) << c.text;
+    if (parsed) {
+      EXPECT_EQ(parsed->baud, c.baud) << c.text;
+    }
+  }
+  FakePort device;
+  PagCom port(device);
+  EXPECT_FALSE(port.setSettings("9600,q,8,1"));
+  EXPECT_EQ(port.settings(), "9600,n,8,1") << "a refused text keeps the previous one";
+  EXPECT_FALSE(port.setPortNumber(0));
+  EXPECT_FALSE(port.setPortNumber(40000));
+  EXPECT_EQ(port.portNumber(), 1);
+}
