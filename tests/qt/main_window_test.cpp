@@ -179,3 +179,13 @@ TEST(StartUp, DirectoryFileErrorsAreReportedOncePerFileAndStartUpGoesOn) {
   EXPECT_TRUE(app.port.is_open);
   EXPECT_EQ(app.port.commands().size(), 13u) << "the sweep still runs";
 }
+
+TEST(ShutDown, FileExitEndsAtOnceWithoutAskingOrWriting) {
+  App app("[WindowWidth]=8000\r\n");
+  app.load();
+  app.desktop.events.clear();
+  app.window->findChild<QAction*>("Exit")->trigger();
+  EXPECT_EQ(app.desktop.events, std::vector<std::string>{"end"});
+  EXPECT_TRUE(app.port.written.empty());
+  EXPECT_EQ(scandeck::testing::Slurp(app.folder.file("scandeck.ini")), "[WindowWidth]=8000\r\n");
+}
