@@ -4,21 +4,6 @@
 
 using namespace scandeck;
 
-TEST(ControlPanel, ButtonsAndMenusSendTheirKeys) {
-  const struct {
-    PanelButton button;
-    Commands sent;
-  } buttons[] = {
-      {PanelButton::Scan, {"MD", "SB", "KEY00"}}, {PanelButton::Manual, {"WI", "KEY01"}},
-      {PanelButton::Trunk, {"KEY13"}},            {PanelButton::Hold, {"KEY07"}},
-      {PanelButton::Picture2, {"KEY08"}},         {PanelButton::Service, {"KEY10"}},
-      {PanelButton::Search, {"KEY09"}},
-  };
-  for (const auto& b : buttons) EXPECT_EQ(ButtonCommands(b.button), b.sent) << static_cast<int>(b.button);
-  EXPECT_EQ(ModeMenuCommands(ModeMenu::Scan), Commands{"KEY00"}) << "the menu sends the key alone";
-  EXPECT_EQ(ModeMenuCommands(ModeMenu::Search), Commands{"KEY09"});
-}
-
 TEST(ControlPanel, TogglesSendTheOppositeOfWhatIsDisplayed) {
   ScannerStatus off;
   ScannerStatus on;
