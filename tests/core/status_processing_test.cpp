@@ -152,9 +152,12 @@ TEST_F(StatusTest, LimitsAndBankSelections) {
   tick({"SB ACJ", "IS JB"});
   EXPECT_EQ(status.ScanBanks, (std::array<std::string, 11>{"", "A", "", "C", "", "", "", "", "", "", "J"}));
   EXPECT_EQ(status.IdScanBanks, (std::array<std::string, 11>{"", "", "B", "", "", "", "", "", "", "", "J"}));
+  EXPECT_EQ(status.BankLit, (std::array<bool, 11>{false, true, false, true, false, false, false, false, false, false, true}));
+  EXPECT_EQ(status.IdBankLit, (std::array<bool, 11>{false, false, true, false, false, false, false, false, false, false, true}));
   tick({"SB ac", "IS"});
   EXPECT_EQ(status.ScanBanks, (std::array<std::string, 11>{}));
   EXPECT_EQ(status.IdScanBanks, (std::array<std::string, 11>{}));
+  EXPECT_EQ(status.BankLit, (std::array<bool, 11>{}));
 }
 
 TEST_F(StatusTest, FollowUpsGoOutInSlotOrderAndTheLaterSlotWins) {

@@ -130,6 +130,23 @@ TEST(ControlPanelWindow, AltKeysPressTheButtons) {
   }
 }
 
+TEST(ControlPanelWindow, BankLabelsChangeColourOnlyWhenTheScannerAnswers) {
+  Panel panel;
+  auto red = [&](const char* name) {
+    return panel.window.findChild<QWidget*>(name)->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
+  };
+  panel.click("BankLbl3");
+  panel.click("IDlbl2");
+  panel.reply("MD00\rOK\r");
+  EXPECT_FALSE(red("BankLbl3"));
+  EXPECT_FALSE(red("IDlbl2"));
+  panel.reply("SB C\rIS B\r");
+  EXPECT_TRUE(red("BankLbl3"));
+  EXPECT_TRUE(red("IDlbl2"));
+  panel.reply("SB\r");
+  EXPECT_FALSE(red("BankLbl3"));
+}
+
 TEST(ControlPanelWindow, DirectAccessBoxesSendOneCommandPerEnter) {
   Panel panel;
   auto* channel = panel.window.findChild<QLineEdit*>("ChannelBox");

@@ -25,11 +25,12 @@ bool FlagOn(std::string_view reply) {
   return !flag.empty() && flag[0] == protocol::kFlagOn;
 }
 
-void ReadSelection(std::string_view reply, std::array<std::string, 11>& banks) {
+void ReadSelection(std::string_view reply, std::array<std::string, 11>& banks, std::array<bool, 11>& lit) {
   const auto letters = Take(reply, field::kBankLetters);
   for (int k = 1; k <= protocol::kBanks; ++k) {
     const char letter = protocol::BankLetter(k);
     banks[k] = letters.find(letter) != std::string_view::npos ? std::string(1, letter) : std::string();
+    lit[k] = !banks[k].empty();
   }
 }
 
@@ -134,8 +135,12 @@ void StatusProcessor::upperLimit(std::string_view reply) {
   status_.UpperLimit = FrequencyTextFromUnits(Take(reply, field::kLimit), separator_);
 }
 
-void StatusProcessor::scanBanks(std::string_view reply) { ReadSelection(reply, status_.ScanBanks); }
-void StatusProcessor::idScanBanks(std::string_view reply) { ReadSelection(reply, status_.IdScanBanks); }
+void StatusProcessor::scanBanks(std::string_view reply) {
+  ReadSelection(reply, status_.ScanBanks, status_.BankLit);
+}
+void StatusProcessor::idScanBanks(std::string_view reply) {
+  ReadSelection(reply, status_.IdScanBanks, status_.IdBankLit);
+}
 
 // Trunk replies.
 

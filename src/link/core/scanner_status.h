@@ -52,6 +52,10 @@ struct ScannerStatus {
   // control panel's scratch entry for building a selection command.
   std::array<std::string, 11> ScanBanks{};
   std::array<std::string, 11> IdScanBanks{};
+  // The bank labels' colours (index 1..10, red when set), as the last "SB"/"IS"
+  // reply left them: a click changes the tables above, the colours wait for the scanner.
+  std::array<bool, 11> BankLit{};
+  std::array<bool, 11> IdBankLit{};
 
   // Check mark of "&Center Tuning": the needle follows "W" replies only while set.
   bool CenterTuningOn = false;

@@ -560,8 +560,8 @@ void MainWindow::render() {
   const bool flags[] = {s.DataSkipOn, s.AttenuatorOn, s.PriorityOn, s.DelayOn, s.LockoutOn};
   for (int i = 0; i < 5; ++i) SetColour(buttonlbl[i], flags[i]);
   for (int k = 1; k <= 10; ++k) {
-    SetColour(BankLbl[k], !s.ScanBanks[k].empty());
-    SetColour(IDlbl[k], !s.IdScanBanks[k].empty());
+    SetColour(BankLbl[k], s.BankLit[k]);
+    SetColour(IDlbl[k], s.IdBankLit[k]);
   }
 
   LightOn->setVisible(s.LightState);
