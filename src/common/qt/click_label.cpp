@@ -44,11 +44,6 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
   QLabel::mouseReleaseEvent(event);
 }
 
-void ClickLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) emit doubleClicked();
-  QLabel::mouseDoubleClickEvent(event);
-}
-
 void ClickLabel::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     emit clicked();

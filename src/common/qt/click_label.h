@@ -12,11 +12,9 @@ class ClickLabel : public QLabel {
 
  signals:
   void clicked();
-  void doubleClicked();
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;

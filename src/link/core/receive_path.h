@@ -26,7 +26,6 @@ class ReceivePath {
   void collect(PagCom& port, ReplySlots& slots);
 
   const std::string& buffer() const { return buffer_; }
-  bool hasBacklog() const { return buffer_.find('\r') != std::string::npos; }
 
   // "Rx Data": newest reply first, at most 1000 characters.
   const std::string& pane() const { return pane_; }

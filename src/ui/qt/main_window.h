@@ -142,7 +142,6 @@ class MainWindow : public QMainWindow {
   QPushButton* Clear;
   QPushButton* testcmd;
 
-  std::uint64_t rendered_change_ = ~std::uint64_t{0};
   std::string rendered_limits_[2];
 };
 
