@@ -10,6 +10,7 @@
 
 #include "common/core/text.h"
 #include "sim/core/sim_fixture.h"
+#include "support/fake_port.h"
 
 using namespace scandeck;
 using namespace scandeck::sim;
@@ -23,15 +24,7 @@ SerialSettings AtSpeed(int baud) {
   return s;
 }
 
-std::vector<std::string> Lines(const std::string& bytes) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  for (auto cr = bytes.find('\r'); cr != std::string::npos; cr = bytes.find('\r', start)) {
-    out.push_back(bytes.substr(start, cr - start));
-    start = cr + 1;
-  }
-  return out;
-}
+std::vector<std::string> Lines(const std::string& bytes) { return scandeck::testing::CarriageReturnLines(bytes); }
 
 // A session as the program drives it: the sweep's switches, then trunk, with the
 // three poll queries every 50 ms; returns every byte that came back, and in

@@ -9,6 +9,17 @@
 
 namespace scandeck::testing {
 
+// The lines of a byte stream, each without its carriage return; an unfinished tail is left out.
+inline std::vector<std::string> CarriageReturnLines(const std::string& bytes) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  for (auto cr = bytes.find('\r'); cr != std::string::npos; cr = bytes.find('\r', start)) {
+    out.push_back(bytes.substr(start, cr - start));
+    start = cr + 1;
+  }
+  return out;
+}
+
 class FakePort : public SerialPort {
  public:
   bool open(int port_number, const SerialSettings& settings, Failure& failure) override {
@@ -41,15 +52,7 @@ class FakePort : public SerialPort {
   }
 
   // The commands written, each without its carriage return.
-  std::vector<std::string> commands() const {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    for (auto cr = written.find('\r'); cr != std::string::npos; cr = written.find('\r', start)) {
-      out.push_back(written.substr(start, cr - start));
-      start = cr + 1;
-    }
-    return out;
-  }
+  std::vector<std::string> commands() const { return CarriageReturnLines(written); }
 
   std::function<void()> on_write;
   bool is_open = false;

@@ -13,6 +13,16 @@ QPixmap Blank(int size) {
   return pixmap;
 }
 
+// A transparent square canvas, antialiased, handed to `draw` with its side length.
+template <typename Draw>
+QPixmap Painted(int size, Draw draw) {
+  QPixmap pixmap = Blank(size);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  draw(p, static_cast<double>(size));
+  return pixmap;
+}
+
 QPixmap Lamp(int size, QColor centre, QColor rim) {
   QPixmap pixmap = Blank(size);
   QPainter p(&pixmap);
@@ -61,26 +71,23 @@ QPixmap Bulb(int size, QColor glass, bool rays, const QString& mark = {}) {
 QPixmap SquelchOpen(int size) { return Lamp(size, QColor(40, 200, 40), QColor(0, 90, 0)); }
 
 QPixmap TalkgroupActive(int size) {
-  QPixmap pixmap = Blank(size);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  const double s = size;
-  p.setPen(QPen(Qt::black, 1));
-  p.setBrush(QColor(255, 140, 0));
-  QPainterPath speaker;
-  speaker.moveTo(s * 0.1, s * 0.38);
-  speaker.lineTo(s * 0.3, s * 0.38);
-  speaker.lineTo(s * 0.52, s * 0.18);
-  speaker.lineTo(s * 0.52, s * 0.82);
-  speaker.lineTo(s * 0.3, s * 0.62);
-  speaker.lineTo(s * 0.1, s * 0.62);
-  speaker.closeSubpath();
-  p.drawPath(speaker);
-  p.setBrush(Qt::NoBrush);
-  p.setPen(QPen(QColor(255, 140, 0), s / 12));
-  p.drawArc(QRectF(s * 0.45, s * 0.3, s * 0.25, s * 0.4), -60 * 16, 120 * 16);
-  p.drawArc(QRectF(s * 0.45, s * 0.15, s * 0.45, s * 0.7), -60 * 16, 120 * 16);
-  return pixmap;
+  return Painted(size, [](QPainter& p, double s) {
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(QColor(255, 140, 0));
+    QPainterPath speaker;
+    speaker.moveTo(s * 0.1, s * 0.38);
+    speaker.lineTo(s * 0.3, s * 0.38);
+    speaker.lineTo(s * 0.52, s * 0.18);
+    speaker.lineTo(s * 0.52, s * 0.82);
+    speaker.lineTo(s * 0.3, s * 0.62);
+    speaker.lineTo(s * 0.1, s * 0.62);
+    speaker.closeSubpath();
+    p.drawPath(speaker);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 140, 0), s / 12));
+    p.drawArc(QRectF(s * 0.45, s * 0.3, s * 0.25, s * 0.4), -60 * 16, 120 * 16);
+    p.drawArc(QRectF(s * 0.45, s * 0.15, s * 0.45, s * 0.7), -60 * 16, 120 * 16);
+  });
 }
 
 QPixmap LightOn(int size) { return Bulb(size, QColor(255, 235, 80), true); }
@@ -88,43 +95,34 @@ QPixmap LightOff(int size) { return Bulb(size, QColor(90, 90, 90), false); }
 QPixmap LightAuto(int size) { return Bulb(size, QColor(255, 250, 200), false, "A"); }
 
 QPixmap Hold(int size) {
-  QPixmap pixmap = Blank(size);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  const double s = size;
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(40, 40, 40));
-  p.drawRoundedRect(QRectF(s * 0.25, s * 0.2, s * 0.17, s * 0.6), 2, 2);
-  p.drawRoundedRect(QRectF(s * 0.58, s * 0.2, s * 0.17, s * 0.6), 2, 2);
-  return pixmap;
+  return Painted(size, [](QPainter& p, double s) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 40, 40));
+    p.drawRoundedRect(QRectF(s * 0.25, s * 0.2, s * 0.17, s * 0.6), 2, 2);
+    p.drawRoundedRect(QRectF(s * 0.58, s * 0.2, s * 0.17, s * 0.6), 2, 2);
+  });
 }
 
 QPixmap SecondKey(int size) {
-  QPixmap pixmap = Blank(size);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  const double s = size;
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(40, 40, 40));
-  QPolygonF first{{s * 0.15, s * 0.2}, {s * 0.5, s * 0.5}, {s * 0.15, s * 0.8}};
-  QPolygonF second{{s * 0.5, s * 0.2}, {s * 0.85, s * 0.5}, {s * 0.5, s * 0.8}};
-  p.drawPolygon(first);
-  p.drawPolygon(second);
-  return pixmap;
+  return Painted(size, [](QPainter& p, double s) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 40, 40));
+    QPolygonF first{{s * 0.15, s * 0.2}, {s * 0.5, s * 0.5}, {s * 0.15, s * 0.8}};
+    QPolygonF second{{s * 0.5, s * 0.2}, {s * 0.85, s * 0.5}, {s * 0.5, s * 0.8}};
+    p.drawPolygon(first);
+    p.drawPolygon(second);
+  });
 }
 
 QPixmap AppIcon(int size) {
-  QPixmap pixmap = Blank(size);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  const double s = size;
-  p.setPen(QPen(Qt::black, s / 16));
-  p.setBrush(QColor(30, 60, 120));
-  p.drawRoundedRect(QRectF(s * 0.2, s * 0.25, s * 0.6, s * 0.7), s * 0.08, s * 0.08);
-  p.drawLine(QPointF(s * 0.65, s * 0.25), QPointF(s * 0.65, s * 0.02));
-  p.setBrush(QColor(120, 230, 120));
-  p.drawRect(QRectF(s * 0.3, s * 0.35, s * 0.4, s * 0.18));
-  return pixmap;
+  return Painted(size, [](QPainter& p, double s) {
+    p.setPen(QPen(Qt::black, s / 16));
+    p.setBrush(QColor(30, 60, 120));
+    p.drawRoundedRect(QRectF(s * 0.2, s * 0.25, s * 0.6, s * 0.7), s * 0.08, s * 0.08);
+    p.drawLine(QPointF(s * 0.65, s * 0.25), QPointF(s * 0.65, s * 0.02));
+    p.setBrush(QColor(120, 230, 120));
+    p.drawRect(QRectF(s * 0.3, s * 0.35, s * 0.4, s * 0.18));
+  });
 }
 
 }  // namespace scandeck::pictures
