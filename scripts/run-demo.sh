@@ -10,12 +10,14 @@ cmake --build build-release -j"$(nproc 2>/dev/null || echo 2)" --target scandeck
 
 mkdir -p demo
 build-release/scandeck-demo-seed demo
-# In trunk modes every poll asks for more than 9600 baud carries; the demo scanner
-# runs at 19200 so the display keeps up.
+# The demo scanner runs at 9600 baud, the speed of a fresh installation.
 if [ ! -e demo/scandeck.ini ]; then
-  printf '[comm port]=1\r\n[comm speed]=19200,n,8,1\r\n[WindowWidth]=7320\r\n[WindowHeight]=8145\r\n' > demo/scandeck.ini
+  printf '[comm port]=1\r\n[comm speed]=9600,n,8,1\r\n[WindowWidth]=7320\r\n[WindowHeight]=8145\r\n' > demo/scandeck.ini
 fi
-build-release/scandeck-sim --folder demo --port 1 --speed 19200 "$@" &
+# The scanner's speed follows what the setup window last saved, so the two agree.
+speed=$(grep -a '^\[comm speed\]=' demo/scandeck.ini | head -1 | cut -d= -f2 | cut -d, -f1 | tr -dc 0-9 || true)
+case "$speed" in 2400|4800|9600|19200) ;; *) speed=9600 ;; esac
+build-release/scandeck-sim --folder demo --port 1 --speed "$speed" "$@" &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -e demo/com1 ] && break; sleep 0.1; done

@@ -4,6 +4,7 @@
 
 #include <tuple>
 
+#include "link/core/poll_cycle.h"
 #include "link/core/process_replies.h"
 #include "link/core/status_sweep.h"
 #include "support/fake_port.h"
@@ -88,6 +89,8 @@ TEST_F(StatusTest, ModeDigitsSetTextCodeTalkgroupAndFollowUps) {
   for (const auto& c : cases) {
     status.ModeText = "before";
     status.TalkgroupId = status.TalkgroupName = status.TalkgroupType = "x";
+    tick({"TB D", "IC A1 "});  // answers the previous case's follow-ups
+    status.ModeText = "before";
     EXPECT_EQ(tick({c.reply}), c.written) << c.reply;
     EXPECT_EQ(status.ModeText, c.text ? c.text : "before") << c.reply;
     EXPECT_EQ(status.ModeCode, c.code) << c.reply;
@@ -96,7 +99,7 @@ TEST_F(StatusTest, ModeDigitsSetTextCodeTalkgroupAndFollowUps) {
     EXPECT_EQ(compact.ModeLbl.text, status.ModeText) << c.reply;
   }
   for (const char* mode : {"MD00", "MD01", "MD03", "MD18", "MD17"}) {
-    tick({mode});
+    tick({"LOF", mode});
     const bool single = status.ModeText == "Manual Mode" || status.ModeText == "Hold ID" ||
                         status.ModeText == "Hold Search";
     EXPECT_EQ(tick({"DLN"}), single ? Sent{"LO"} : Sent{}) << mode;
@@ -186,7 +189,7 @@ TEST_F(StatusTest, SquelchAndTalkgroupReportsDriveThePopUpAndTheLabels) {
     compact = CompactView{};
     compact.SmartViewState = c.state;
     tick({c.mode});
-    EXPECT_EQ(tick({c.squelch ? "+" : "ID S 04-023"}), c.squelch ? Sent{"WI"} : Sent{});
+    tick({c.squelch ? "+" : "ID S 04-023"});
     EXPECT_EQ(compact.visible, c.pops) << c.mode << c.squelch << c.state;
     EXPECT_EQ(compact.NameLbl.visible && compact.TypeLbl.visible, c.squelch);
     EXPECT_EQ(c.squelch ? status.SquelchOpen : status.TalkgroupActive, true);
@@ -265,8 +268,43 @@ TEST_F(StatusTest, FailedFollowUpsAreReportedOnceAndNotAgainByTheTick) {
   port.fail_writes = false;
   tick({"+"});
   port.fail_writes = true;
-  tick({"+"});
+  tick({"MD17"});  // "WI" is now unanswered and not written again; "TB" fails
   EXPECT_EQ(reporter.messages.size(), 2u);
+}
+
+TEST_F(StatusTest, AFollowUpWaitsForItsAnswerOrItsRetryBound) {
+  tick({"MD03"});  // "Hold Search": a "DL" reply asks for the lockout
+  const struct {
+    std::vector<std::string> trigger, answer;
+    Sent asked;
+  } cases[] = {
+      {{"DLN"}, {"LON"}, {"LO"}},
+      {{"+"}, {"W110 F01545500"}, {"WI"}},
+      {{"LL01180000"}, {"LU01370000"}, {"LU"}},
+      {{"MD17"}, {"TB D", "IC A1 "}, {"TB", "IC"}},
+  };
+  for (const auto& c : cases) {
+    const std::string what = c.trigger[0];
+    EXPECT_EQ(tick(c.trigger), c.asked) << what;
+    for (int run = 1; run < kFollowUpRetryRuns; ++run) EXPECT_EQ(tick(c.trigger), Sent{}) << what << run;
+    EXPECT_EQ(tick(c.trigger), c.asked) << what << ": unanswered past the bound";
+    auto answered_first = c.answer;
+    answered_first.insert(answered_first.end(), c.trigger.begin(), c.trigger.end());
+    EXPECT_EQ(tick(answered_first), c.asked) << what << ": answered, so asked again at once";
+  }
+  EXPECT_EQ(tick({"TB D", "MD17"}), Sent{"TB"}) << "each query waits for its own code";
+}
+
+TEST_F(StatusTest, ASilentScannerGetsThePollEveryTickAndNothingElse) {
+  PollCycle poll{link, processor};
+  poll.setEnabled(true);
+  port.incoming = "MD17\r";
+  for (int t = 0; t < 3 * kFollowUpRetryRuns; ++t) {
+    port.written.clear();
+    poll.MainTimer_Timer();
+    EXPECT_EQ(port.commands(), t == 0 ? (Sent{"WI", "MD", "DL", "TB", "IC"}) : (Sent{"WI", "MD", "DL"})) << t;
+  }
+  EXPECT_TRUE(reporter.messages.empty());
 }
 
 TEST_F(StatusTest, ChangeCountAndEmptyTicks) {

@@ -60,6 +60,7 @@ StatusProcessor::StatusProcessor(Link& link, Reporter& reporter, ScannerStatus& 
       separator_(decimal_separator) {}
 
 void StatusProcessor::ProcessReplies(ReplySlots& replies) {
+  follow_ups_.nextRun();
   const bool any = std::any_of(replies.begin() + 1, replies.end(),
                                [](const std::string& r) { return !r.empty(); });
   if (any) {
@@ -75,17 +76,20 @@ void StatusProcessor::ProcessReplies(ReplySlots& replies) {
 }
 
 void StatusProcessor::decode(std::string_view text) {
+  follow_ups_.answered(text);
   for (const Row& row : kDispatch)
     if (reply::HasCode(text, row.code)) (this->*row.decode)(text);
 }
 
 void StatusProcessor::sendFollowUp(std::string_view command) {
+  if (!follow_ups_.due(command)) return;
   const Failure failure = link_.SendCommand(command);
   if (failure) {
     // Ours to report, under our own label: keep the tick from showing it again.
     link_.takePending();
     failures_.failed(ProcessingFailures::Step::FollowUpWrite, failure);
   } else {
+    follow_ups_.written(command);
     failures_.succeeded(ProcessingFailures::Step::FollowUpWrite);
   }
 }

@@ -11,6 +11,7 @@
 #include "common/core/reporter.h"
 #include "freqdir/core/freq_directory.h"
 #include "iddir/core/id_directory.h"
+#include "link/core/follow_up_gate.h"
 #include "link/core/link.h"
 #include "link/core/poll_cycle.h"
 #include "link/core/scanner_status.h"
@@ -56,6 +57,9 @@ class StatusProcessor : public ReplyProcessor {
   // windows can skip rendering when nothing moved.
   std::uint64_t changeCount() const { return change_count_; }
 
+  // How often unanswered follow-up queries may be written again.
+  void setFollowUpRetry(int runs) { follow_ups_ = FollowUpGate(runs); }
+
  private:
   using Decoder = void (StatusProcessor::*)(std::string_view);
   struct Row {
@@ -98,6 +102,7 @@ class StatusProcessor : public ReplyProcessor {
   const IdDirectory& talkgroups_;
   char separator_;
   ProcessingFailures failures_;
+  FollowUpGate follow_ups_;
   std::uint64_t change_count_ = 0;
 };
 

@@ -175,6 +175,10 @@ std::string Simulator::take() {
   return out;
 }
 
+std::chrono::microseconds Simulator::outputBacklog() const {
+  return std::chrono::microseconds{std::max<std::int64_t>(0, outbound_free_us_ - nowUs())};
+}
+
 std::chrono::milliseconds Simulator::nextChange() const {
   std::int64_t next = kNeverUs;
   if (!inbound_.empty()) next = std::min(next, inbound_.front().at_us);

@@ -78,6 +78,10 @@ class Simulator {
   std::size_t available();
   std::string take();
 
+  // How long what the scanner has already sent takes to reach the program: the
+  // staleness of the next reply it gives.
+  std::chrono::microseconds outputBacklog() const;
+
   // When something next changes (a byte arrives, the scanner acts); for callers
   // that sleep between looks.
   std::chrono::milliseconds nextChange() const;
