@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "common/qt/click_label.h"
+#include "support/accessible_names.h"
 #include "support/fake_desktop.h"
 #include "support/fake_port.h"
 #include "ui/qt/main_window.h"
@@ -201,23 +202,32 @@ TEST(ControlPanelWindow, ClicksOnAClosedPortRaiseOneReport) {
   EXPECT_EQ(panel.desktop.events[0].rfind("report: Send Error : 8018", 0), 0u);
 }
 
-TEST(ControlPanelWindow, EveryControlHasANameAScreenReaderCanSay) {
+TEST(ControlPanelWindow, EveryNameHoldsItsCaptionAndEveryIndicatorItsState) {
   Panel panel;
   panel.window.show();
+  panel.reply("DSN\rSB AC\rW110 F01545500\rMD17\r");
   int controls = 0;
-  for (QWidget* w : panel.window.findChildren<QWidget*>()) {
-    const bool control = qobject_cast<QPushButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<ClickLabel*>(w) ||
-                         qobject_cast<QListWidget*>(w) || qobject_cast<QPlainTextEdit*>(w);
-    if (!control) continue;
-    ++controls;
-    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-    ASSERT_NE(a, nullptr);
-    EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty()) << w->objectName().toStdString();
-  }
-  EXPECT_GT(controls, 40);
+  EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(&panel.window, controls), std::vector<std::string>{});
+  EXPECT_GT(controls, 60);
+
+  auto name = [&](const char* object) {
+    return QAccessible::queryAccessibleInterface(panel.window.findChild<QWidget*>(object))->text(QAccessible::Name);
+  };
   QAccessibleInterface* data = QAccessible::queryAccessibleInterface(panel.window.findChild<ClickLabel*>("buttonlbl0"));
   EXPECT_EQ(data->role(), QAccessible::Button);
-  EXPECT_EQ(data->text(QAccessible::Name), "Data skip");
+  EXPECT_TRUE(data->state().checkable && data->state().checked);
+  EXPECT_EQ(name("buttonlbl0"), "DATA, data skip on");
+  EXPECT_EQ(name("buttonlbl1"), "ATT, attenuator off");
+  EXPECT_EQ(name("BankLbl3"), "3, frequency bank 3 selected");
+  EXPECT_EQ(name("BankLbl2"), "2, frequency bank 2 not selected");
+  EXPECT_EQ(name("FrequencyBox"), "Frequency: 154.5500");
+  EXPECT_EQ(name("ModeLbl"), "Mode: Scan ID");
+  EXPECT_EQ(name("SystemLbl"), "Trunked system: none");
+  EXPECT_EQ(name("SQopen"), "Squelch closed");
+  panel.reply("+\rDSF\r");
+  EXPECT_EQ(name("SQopen"), "Squelch open");
+  EXPECT_FALSE(data->state().checked);
+  EXPECT_EQ(name("buttonlbl0"), "DATA, data skip off");
   data->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
   EXPECT_EQ(panel.sent(), (Sent{"DSN", "DS"}));
 }

@@ -9,6 +9,7 @@
 
 #include "app/qt/start_window.h"
 #include "common/qt/click_label.h"
+#include "support/accessible_names.h"
 #include "support/fake_desktop.h"
 #include "support/fake_port.h"
 #include "support/temp_dir.h"
@@ -59,6 +60,9 @@ TEST(SetupWindow, OpensOnTheCurrentSettings) {
   Start window(named.core->CurrentSetupChoice(), nullptr);
   EXPECT_EQ(window.findChild<QLineEdit*>("UserNameBox")->text(), "Jo");
   EXPECT_TRUE(window.findChild<QPlainTextEdit*>("Text1")->toPlainText().startsWith("Put you scanner in 'PC Con' mode."));
+  int controls = 0;
+  EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(&window, controls), std::vector<std::string>{});
+  EXPECT_GE(controls, 11);
 }
 
 TEST(SetupWindow, OkWritesTheChoiceSaysSoAndEndsTheProcess) {

@@ -40,7 +40,7 @@ Start::Start(const SetupChoice& current, std::function<void(const SetupChoice&)>
   Text1->setObjectName("Text1");
   Text1->setReadOnly(true);
   Text1->setPlainText(QString::fromLatin1(kSetupInstructions).replace("\r\n", "\n"));
-  Text1->setAccessibleName("Instructions");
+  Text1->setAccessibleName("Message !, instructions");
   Text1->setMinimumHeight(fontMetrics().lineSpacing() * 7);
   (new QVBoxLayout(messageFrame))->addWidget(Text1);
 
@@ -55,7 +55,7 @@ Start::Start(const SetupChoice& current, std::function<void(const SetupChoice&)>
   for (int n = 1; n <= kSetupPorts; ++n) {
     auto* option = new QRadioButton(QString("Com %1").arg(n), configFrame);
     option->setObjectName(QString("Options%1").arg(n));
-    option->setAccessibleName(QString("Scanner on serial port %1").arg(n));
+    option->setAccessibleName(QString("Com %1, scanner on serial port %1").arg(n));
     Options->addButton(option, n);
     portRow->addWidget(option);
   }
@@ -63,7 +63,7 @@ Start::Start(const SetupChoice& current, std::function<void(const SetupChoice&)>
   for (int k = 1; k <= 4; ++k) {
     auto* option = new QRadioButton(speeds[k - 1], configFrame);
     option->setObjectName(QString("options2%1").arg(k));
-    option->setAccessibleName(QString("Scanner speed %1").arg(speeds[k - 1]));
+    option->setAccessibleName(QString("%1, scanner speed").arg(speeds[k - 1]));
     options2->addButton(option, k);
     speedRow->addWidget(option);
   }

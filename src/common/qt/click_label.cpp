@@ -19,6 +19,13 @@ class AccessibleClickLabel : public QAccessibleWidget {
     if (t == QAccessible::Name || t == QAccessible::Value) return label->text();
     return QAccessibleWidget::text(t);
   }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    auto* label = static_cast<ClickLabel*>(widget());
+    s.checkable = label->isCheckable();
+    s.checked = label->isChecked();
+    return s;
+  }
   QStringList actionNames() const override { return {pressAction()}; }
   void doAction(const QString& name) override {
     if (name == pressAction()) emit static_cast<ClickLabel*>(widget())->clicked();
@@ -37,6 +44,15 @@ ClickLabel::ClickLabel(const QString& text, QWidget* parent) : QLabel(text, pare
   setFocusPolicy(Qt::StrongFocus);
   setCursor(Qt::PointingHandCursor);
   setAlignment(Qt::AlignCenter);
+}
+
+void ClickLabel::setChecked(bool checked) {
+  if (checked == checked_) return;
+  checked_ = checked;
+  QAccessible::State changed;
+  changed.checked = true;
+  QAccessibleStateChangeEvent event(this, changed);
+  QAccessible::updateAccessibility(&event);
 }
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {

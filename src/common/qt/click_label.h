@@ -10,6 +10,13 @@ class ClickLabel : public QLabel {
  public:
   explicit ClickLabel(const QString& text = {}, QWidget* parent = nullptr);
 
+  // A label that lights up for a setting is a toggle to a screen reader: checkable,
+  // and checked while lit.
+  void setCheckable(bool checkable) { checkable_ = checkable; }
+  bool isCheckable() const { return checkable_; }
+  void setChecked(bool checked);
+  bool isChecked() const { return checked_; }
+
  signals:
   void clicked();
 
@@ -18,6 +25,10 @@ class ClickLabel : public QLabel {
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  bool checkable_ = false;
+  bool checked_ = false;
 };
 
 }  // namespace scandeck

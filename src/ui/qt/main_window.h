@@ -2,6 +2,7 @@
 // The main window: the scanner's status display, its control panel and the data
 // panel. It wires controls to MainCore and renders MainCore's state after each tick.
 #include <QMainWindow>
+#include <QPixmap>
 #include <QTimer>
 #include <array>
 #include <cstdint>
@@ -143,6 +144,8 @@ class MainWindow : public QMainWindow {
   QPushButton* testcmd;
 
   std::string rendered_limits_[2];
+  QPixmap squelch_picture_;
+  QPixmap talkgroup_picture_;
 };
 
 }  // namespace scandeck

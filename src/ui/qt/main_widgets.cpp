@@ -1,0 +1,165 @@
+#include "ui/qt/main_widgets.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QVariant>
+
+#include "common/qt/click_label.h"
+#include "common/qt/qt_text.h"
+#include "common/qt/twips.h"
+
+namespace scandeck::main_ui {
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+constexpr const char* kWhat = "what";
+constexpr const char* kOnWord = "onWord";
+constexpr const char* kOffWord = "offWord";
+
+QString CaptionFamily() {
+  const QStringList families = QFontDatabase::families();
+  for (const char* family : {"Comic Sans MS", "Comic Neue", "Comic Relief"})
+    if (families.contains(family, Qt::CaseInsensitive)) return family;
+  return QApplication::font().family();
+}
+
+void SetName(QWidget* widget, const QString& name) {
+  if (widget->accessibleName() != name) widget->setAccessibleName(name);
+}
+
+QString ValueName(const QLabel* label) {
+  const QString value = label->text();
+  return label->property(kWhat).toString() + ": " + (value.trimmed().isEmpty() ? QString("none") : value.trimmed());
+}
+
+QString LitName(const ClickLabel* toggle) {
+  const QString caption = toggle->text();
+  const QString what = toggle->property(kWhat).toString();
+  const QString state = toggle->property(toggle->isChecked() ? kOnWord : kOffWord).toString();
+  return (caption.isEmpty() ? what : caption + ", " + what) + " " + state;
+}
+
+}  // namespace
+
+QFont CaptionFont(double points, bool bold) {
+  QFont font(CaptionFamily());
+  font.setPointSizeF(points);
+  font.setBold(bold);
+  return font;
+}
+
+QLabel* Caption(const QString& text, QWidget* parent, double l, double t, double w, double h) {
+  auto* label = new QLabel(text, parent);
+  label->setFont(CaptionFont(8));
+  PlaceTw(label, l, t, w, h);
+  return label;
+}
+
+QLabel* Display(const char* name, const QString& what, QWidget* parent, double l, double t, double w, double h,
+                double points, bool bold) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(name);
+  label->setProperty(kWhat, what);
+  label->setAccessibleName(ValueName(label));
+  label->setFont(CaptionFont(points, bold));
+  label->setTextFormat(Qt::PlainText);
+  label->setFocusPolicy(Qt::TabFocus);  // reachable, so a screen reader can read it
+  PlaceTw(label, l, t, w, h);
+  return label;
+}
+
+ClickLabel* Toggle(const QString& caption, const QString& name, const QString& what, QWidget* parent, double l,
+                   double t, double w, double h, const QString& on, const QString& off) {
+  auto* label = new ClickLabel(caption, parent);
+  label->setObjectName(name);
+  label->setCheckable(true);
+  label->setProperty(kWhat, what);
+  label->setProperty(kOnWord, on);
+  label->setProperty(kOffWord, off);
+  label->setAccessibleName(LitName(label));
+  label->setFont(CaptionFont(8, true));
+  label->setStyleSheet(
+      "QLabel { border: 1px solid #a0a0a0; border-radius: 3px; background: #f4f4f4; }"
+      "QLabel[focused=\"true\"] { border: 2px solid #3070d0; }");
+  PlaceTw(label, l, t, w, h);
+  return label;
+}
+
+ClickLabel* Picture(const QPixmap& pixmap, const QString& name, const QString& accessible, QWidget* parent, double l,
+                    double t, double w, double h) {
+  auto* label = new ClickLabel({}, parent);
+  label->setObjectName(name);
+  label->setAccessibleName(accessible);
+  label->setToolTip(accessible);
+  label->setPixmap(pixmap);
+  label->setStyleSheet("QLabel[focused=\"true\"] { border: 2px solid #3070d0; }");
+  PlaceTw(label, l, t, w, h);
+  return label;
+}
+
+QGroupBox* Frame(const QString& caption, const char* name, QWidget* parent, double l, double t, double w, double h) {
+  auto* frame = new QGroupBox(caption, parent);
+  frame->setObjectName(name);
+  frame->setFont(CaptionFont(8, true));
+  PlaceTw(frame, l, t, w, h);
+  return frame;
+}
+
+QLineEdit* Box(const char* name, const QString& accessible, QWidget* parent, double l, double t, double w, double h) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(name);
+  box->setAccessibleName(accessible);
+  box->setFont(CaptionFont(8));
+  PlaceTw(box, l, t, w, h);
+  return box;
+}
+
+void ShowValue(QLabel* label, const std::string& text) {
+  const QString value = ToQt(text);
+  if (label->text() == value) return;
+  label->setText(value);
+  SetName(label, ValueName(label));
+}
+
+void ShowLit(ClickLabel* toggle, bool lit) {
+  QPalette palette = toggle->palette();
+  const QColor want = lit ? kRed : QColor(Qt::black);
+  if (palette.color(QPalette::WindowText) != want) {
+    palette.setColor(QPalette::WindowText, want);
+    toggle->setPalette(palette);
+  }
+  toggle->setChecked(lit);
+  SetName(toggle, LitName(toggle));
+}
+
+void ShowPicture(QLabel* label, bool on, const QPixmap& picture, const QString& on_name, const QString& off_name) {
+  if (on != !label->pixmap().isNull()) label->setPixmap(on ? picture : QPixmap());
+  SetName(label, on ? on_name : off_name);
+  label->setToolTip(on ? on_name : QString());
+}
+
+void ShowMenuCheck(QAction* action, bool checked) {
+  if (action->isChecked() == checked) return;
+  action->setChecked(checked);
+  QAccessible::State changed;
+  changed.checked = true;
+  for (QObject* owner : action->associatedObjects()) {
+    auto* menu = qobject_cast<QMenu*>(owner);
+    QAccessibleInterface* list = menu ? QAccessible::queryAccessibleInterface(menu) : nullptr;
+    for (int i = 0; list && i < list->childCount(); ++i) {
+      QAccessibleInterface* entry = list->child(i);
+      if (!entry || entry->object() != action) continue;
+      QAccessibleStateChangeEvent event(entry, changed);
+      QAccessible::updateAccessibility(&event);
+    }
+  }
+}
+
+}  // namespace scandeck::main_ui

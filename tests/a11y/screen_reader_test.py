@@ -1,0 +1,226 @@
+#!/usr/bin/env python3
+"""The main window as a screen reader reads it.
+
+Starts the real program on an X display with the desktop accessibility bus, feeds
+scanner replies through a pseudo-terminal linked as com1, and reads names, states
+and texts back from the AT-SPI tree, not from the widgets.
+
+Usage: screen_reader_test.py SCANDECK SCANDECK_DEMO_SEED
+Run it through run.sh, which provides the display and the D-Bus session.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+SKIP = 77
+failures = []
+checks = 0
+
+
+def check(ok, what):
+    global checks
+    checks += 1
+    if not ok:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+class Scanner:
+    """The scanner's end of the line: drains what the program writes, sends replies."""
+
+    def __init__(self, folder):
+        self.master, self.slave = os.openpty()
+        os.symlink(os.ttyname(self.slave), os.path.join(folder, "com1"))
+        self.received = b""
+        self.lock = threading.Lock()
+        threading.Thread(target=self._drain, daemon=True).start()
+
+    def _drain(self):
+        while True:
+            try:
+                data = os.read(self.master, 4096)
+            except OSError:
+                return
+            with self.lock:
+                self.received += data
+
+    def polled(self):
+        with self.lock:
+            return b"WI\rMD\rDL\r" in self.received
+
+    def send(self, *replies):
+        os.write(self.master, "".join(r + "\r" for r in replies).encode("latin-1"))
+
+
+# What the program announced: (event type, the source's name at the time).
+announced = []
+
+
+def on_event(event):
+    try:
+        announced.append((event.type, event.source.name))
+    except Exception:  # the source went away
+        pass
+
+
+def pump(seconds):
+    """Lets announcements arrive, as a screen reader's main loop would."""
+    context = GLib.MainContext.default()
+    end = time.time() + seconds
+    while time.time() < end:
+        while context.iteration(False):
+            pass
+        time.sleep(0.02)
+
+
+def find_app(name, timeout):
+    end = time.time() + timeout
+    while time.time() < end:
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            if app is not None and app.name == name:
+                return app
+        time.sleep(0.2)
+    return None
+
+
+def walk(node, out, depth=0):
+    if node is None or depth > 40:
+        return
+    try:
+        node.clear_cache()
+        role = node.getRoleName()
+        name = node.name or ""
+        states = node.getState()
+        text = None
+        try:
+            t = node.queryText()
+            text = t.getText(0, -1)
+        except NotImplementedError:
+            pass
+        out.append({"role": role, "name": name, "showing": states.contains(pyatspi.STATE_SHOWING),
+                    "checked": states.contains(pyatspi.STATE_CHECKED), "text": text})
+        for i in range(node.childCount):
+            walk(node.getChildAtIndex(i), out, depth + 1)
+    except Exception as error:  # a node that went away while being read
+        print("note: skipped a node:", error)
+
+
+def read_tree(app):
+    nodes = []
+    walk(app, nodes)
+    return nodes
+
+
+def named(nodes, name, showing=True):
+    return [n for n in nodes if n["name"] == name and (n["showing"] or not showing)]
+
+
+def expect_names(nodes, names):
+    for name in names:
+        check(named(nodes, name), "a showing element named %r" % name)
+
+
+def expect_menu_check(nodes, name, checked):
+    items = [n for n in nodes if n["name"] == name and "menu item" in n["role"]]
+    check(items and items[0]["checked"] == checked, "menu item %r %s, among %r" % (
+        name, "checked" if checked else "unchecked", [(n["name"], n["checked"]) for n in nodes if "menu" in n["role"]]))
+
+
+def wait_for(app, name, timeout=5.0):
+    end = time.time() + timeout
+    while time.time() < end:
+        nodes = read_tree(app)
+        if named(nodes, name):
+            return nodes
+        pump(0.2)
+    return read_tree(app)
+
+
+def main():
+    program, seed = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    folder = tempfile.mkdtemp(prefix="scandeck-a11y-")
+    subprocess.run([seed, folder], check=True, stdout=subprocess.DEVNULL)
+    with open(os.path.join(folder, "scandeck.ini"), "wb") as ini:
+        ini.write(b"[comm port]=1\r\n[comm speed]=9600,n,8,1\r\n[WindowWidth]=7320\r\n[WindowHeight]=5500\r\n")
+    scanner = Scanner(folder)
+    pyatspi.Registry.registerEventListener(on_event, "object:property-change:accessible-name",
+                                           "object:state-changed:checked")
+
+    env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+               LC_ALL="C.UTF-8", LANG="C.UTF-8")
+    proc = subprocess.Popen([program], cwd=folder, env=env)
+    try:
+        app = find_app("ScanDeck", 20)
+        if app is None:
+            print("SKIP: the program never appeared on the accessibility bus")
+            return SKIP
+        end = time.time() + 10
+        while not scanner.polled() and time.time() < end:
+            time.sleep(0.05)
+        check(scanner.polled(), "the program polls through com1")
+
+        scanner.send("MD17", "W110 F01544300", "TB D METRO 800 ", "IC A1 04-023", "ID S 04-023", "+",
+                     "DSN", "ATF", "PRN", "DLN", "LON", "LTN", "MUN", "LL01180000", "LU01370000",
+                     "SB ACJ", "IS B")
+        nodes = wait_for(app, "Mode: Scan ID")
+        expect_names(nodes, [
+            "Mode: Scan ID", "Frequency: 154.4300", "Channel number: 2", "Channel name: Fire Dispatch",
+            "Channel type: FDP", "Squelch open", "Trunk frequency bank: 4", "Trunked system: METRO 800",
+            "Talkgroup ID: 04-023", "Talkgroup name: Fire Dispatch", "Talkgroup type: FDP", "Talkgroup active",
+            "ID channel: 1-1", "Current ID channel: 1-1", "ID on the current ID channel: 04-023",
+            "Name of the ID on the current ID channel: Fire Dispatch",
+            "DATA, data skip on", "ATT, attenuator off", "PRI, priority on", "DLY, delay on", "L/O, lockout on",
+            "1, frequency bank 1 selected", "2, frequency bank 2 not selected", "3, frequency bank 3 selected",
+            "10, frequency bank 10 selected", "1, ID bank 1 not selected", "2, ID bank 2 selected",
+            "Light is on, switch it off", "SCAN key", "TRUNK key",
+        ])
+        check(not named(nodes, "Light is off, switch it on"), "the light-off picture is not showing")
+        data = named(nodes, "DATA, data skip on")
+        check(data and data[0]["checked"], "DATA reads as checked")
+        limits = {n["name"]: n["text"] for n in nodes if n["name"].endswith("search limit, MHz")}
+        check(limits.get("Lower search limit, MHz") == "118.0000", "lower limit box reads 118.0000: %r" % limits)
+        check(limits.get("Upper search limit, MHz") == "137.0000", "upper limit box reads 137.0000: %r" % limits)
+        expect_menu_check(nodes, "Mute", True)
+        expect_menu_check(nodes, "Monitoring Discriminator", False)
+        expect_menu_check(nodes, "Set Light Permanent", True)
+
+        pump(0.5)
+        del announced[:]
+        scanner.send("-", "ID E 04-023", "DSF", "MUF", "LTF", "SB B", "MD00")
+        nodes = wait_for(app, "Mode: Scan Mode")
+        pump(0.5)
+        names = {name for kind, name in announced if kind.endswith("accessible-name")}
+        for name in ["Mode: Scan Mode", "Squelch closed", "DATA, data skip off", "2, frequency bank 2 selected"]:
+            check(name in names, "the change to %r is announced" % name)
+        checks_changed = {name for kind, name in announced if kind.endswith("checked")}
+        for name in ["DATA, data skip off", "Mute", "Monitoring Discriminator", "Set Light Permanent"]:
+            check(name in checks_changed, "the check state of %r is announced" % name)
+        check(len(announced) < 60, "only changes are announced (%d announcements)" % len(announced))
+        expect_names(nodes, [
+            "Mode: Scan Mode", "Squelch closed", "No talkgroup active", "Talkgroup ID: none", "DATA, data skip off",
+            "1, frequency bank 1 not selected", "2, frequency bank 2 selected", "Light is off, switch it on",
+        ])
+        data = named(nodes, "DATA, data skip off")
+        check(data and not data[0]["checked"], "DATA reads as not checked")
+        expect_menu_check(nodes, "Mute", False)
+        expect_menu_check(nodes, "Monitoring Discriminator", True)
+    finally:
+        proc.terminate()
+        try:
+            proc.wait(10)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+    print("%d passed, %d failed" % (checks - len(failures), len(failures)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
