@@ -21,6 +21,7 @@ class FakeDesktop : public Desktop {
     if (on_setup) on_setup();
   }
   void endProcess() override { events.push_back("end"); }
+  void openLink(const std::string& address) override { events.push_back("link: " + address); }
 
   bool answer_yes = true;
   std::function<void()> on_setup;

@@ -19,6 +19,9 @@ class Desktop : public Reporter {
   virtual void runSetup() = 0;
   // Ends the process at once, without the shut-down sequence.
   virtual void endProcess() = 0;
+  // Hands a web address or a "mailto:" address to the desktop; a link it cannot
+  // open is dropped without a word.
+  virtual void openLink(const std::string& address) = 0;
 };
 
 }  // namespace scandeck

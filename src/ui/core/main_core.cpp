@@ -53,6 +53,23 @@ void MainCore::Form_Unload() {
     desktop_.message(MailReport("Saving Config Error : ", f));
 }
 
+void MainCore::saveConfig() {
+  if (Failure f = WriteConfigFile(path(kConfigFileName), CurrentConfig()))
+    desktop_.report(MailReport("Saving Config Error : ", f));
+}
+
+void MainCore::LogOnOFF_Click() {
+  ToggleLogEnable(Log);
+  LogOnOFFChecked = Log.enabled();
+  saveConfig();
+}
+
+void MainCore::ConfirmLogSetup(const LogSetupForm& form) {
+  scandeck::ConfirmLogSetup(form, Log);
+  saveConfig();
+  LogOnOFFChecked = Log.enabled();
+}
+
 ScanDeckConfig MainCore::CurrentConfig() const {
   ScanDeckConfig c;
   c.UserName = UserName;

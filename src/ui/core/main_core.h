@@ -13,6 +13,7 @@
 #include "freqdir/core/record_file.h"
 #include "iddir/core/id_directory.h"
 #include "link/core/link.h"
+#include "log/core/activity_log.h"
 #include "link/core/pag_com.h"
 #include "link/core/poll_cycle.h"
 #include "link/core/process_replies.h"
@@ -26,12 +27,6 @@ namespace scandeck {
 inline constexpr float kMainWidth = 7320;
 inline constexpr float kMainHeightPanelHidden = 5460;
 inline constexpr float kMainHeightPanelShown = 8145;
-
-struct LogSettings {
-  std::string FileName;  // "AUTOMATIC" or a file name
-  LogFlags Flags{};      // LogEnableVal first
-  bool enabled() const { return Flags[0] && *Flags[0] == 1; }
-};
 
 class MainCore final : public ConfigTarget {
  public:
@@ -76,6 +71,19 @@ class MainCore final : public ConfigTarget {
     Send(LimitCommands(lower, upper));
   }
 
+  // --- activity log (switched off: nothing calls Logging, no file is opened)
+  void LogOnOFF_Click();
+  // The log setup window's OK.
+  void ConfirmLogSetup(const LogSetupForm& form);
+  void Logging(std::string_view fr, std::string_view frt, std::string_view frn, std::string_view ID,
+               std::string_view idt, std::string_view idn) {
+    log_.Logging(fr, frt, frn, ID, idt, idn);
+  }
+
+  // --- help menu and about window
+  void openLink(const std::string& address) { desktop_.openLink(address); }
+  Desktop& desktop() { return desktop_; }
+
   // --- compact window
   void EnterCompactMode(bool pop_up);
 
@@ -119,6 +127,9 @@ class MainCore final : public ConfigTarget {
   Link link_;
   StatusProcessor processor_;
   PollCycle poll_;
+  SystemLogClock log_clock_;
+  ActivityLog log_{Log, log_clock_, desktop_};
+  void saveConfig();
 };
 
 }  // namespace scandeck
