@@ -1,6 +1,8 @@
 #include "app/qt/qt_desktop.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
@@ -47,6 +49,15 @@ void QtDesktop::runSetup() {
 void QtDesktop::endProcess() {
   std::fflush(nullptr);
   std::_Exit(0);
+}
+
+}  // namespace scandeck
+
+namespace scandeck {
+
+void QtDesktop::openLink(const std::string& address) {
+  // The result is not used: a link the desktop cannot open is silent.
+  QDesktopServices::openUrl(QUrl(ToQt(address)));
 }
 
 }  // namespace scandeck

@@ -24,6 +24,7 @@ class QtDesktop : public Desktop {
   bool askYesNo(const std::string& title, const std::string& text) override;
   void runSetup() override;
   void endProcess() override;
+  void openLink(const std::string& address) override;
 
   int openReports() const;
 

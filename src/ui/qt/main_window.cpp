@@ -21,6 +21,10 @@
 #include "common/qt/twips.h"
 #include "app/qt/start_window.h"
 #include "link/core/protocol.h"
+#include "log/qt/log_window.h"
+#include "ui/core/help.h"
+#include "ui/qt/about_window.h"
+#include "ui/qt/help_windows.h"
 #include "ui/qt/main_widgets.h"
 #include "ui/qt/pictures.h"
 
@@ -109,9 +113,12 @@ void MainWindow::buildMenus() {
   auto* options = menuBar()->addMenu("  &Options  ");
   LogFontion = options->addMenu("&Log Function");
   LogFontion->setObjectName("LogFontion");
-  LogOnOFF = add(LogFontion, "&Log Enable", "LogOnOFF", nullptr);
+  LogOnOFF = add(LogFontion, "&Log Enable", "LogOnOFF", [this] {
+    core_.LogOnOFF_Click();
+    render();
+  });
   LogOnOFF->setCheckable(true);
-  SetupLog = add(LogFontion, "&Setup General Log", "SetupLog", nullptr);
+  SetupLog = add(LogFontion, "&Setup General Log", "SetupLog", [this] { SetupLog_Click(); });
   StatisticsLog = add(LogFontion, "Setup S&tatistics Log", "StatisticsLog", nullptr);
   LogFontion->setEnabled(false);
   LightPermanent = add(options, "Set &Light Permanent", "LightPermanent",
@@ -127,18 +134,55 @@ void MainWindow::buildMenus() {
 
   auto* help = menuBar()->addMenu("  &Help  ");
   help->setObjectName("HelpMenu");
-  for (const char* caption : {"&Type: Definitions", "&Center Tuning"}) help->addAction(caption)->setEnabled(false);
-  help->addAction(contact::kAuthorCredit)->setEnabled(false);
+  add(help, "&Type: Definitions", "HelpTypes", [this] { HelpTypes_Click(); });
+  add(help, "&Center Tuning", "HelpCenterTuningMnu", [this] { HelpCenterTuningMnu_Click(); });
+  const auto links = HelpMenuLinks();
+  auto link = [this, &links](QMenu* menu, const QString& caption, std::string_view name) {
+    for (const HelpLink& l : links)
+      if (l.name == name) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name.data(), static_cast<int>(name.size())));
+        connect(action, &QAction::triggered, this, [this, address = l.address] { core_.openLink(address); });
+      }
+  };
+  link(help, contact::kAuthorCredit, "URLAuthorWebPage");
   auto* list = help->addMenu("&Scandeck mailing list");
   list->setObjectName("URLmailingList");
-  for (const char* caption : {"&Post a Public Message", "General &Informations", "&Subscribe", "&UnSubscribe"})
-    list->addAction(caption);
-  list->setEnabled(false);
-  help->addAction(QString("Mail ") + contact::kAuthorCredit)->setEnabled(false);
+  link(list, "&Post a Public Message", "URLmailingListPost");
+  link(list, "General &Informations", "URLmailingListGeneralInformations");
+  link(list, "&Subscribe", "URLmailingListSubscribe");
+  link(list, "&UnSubscribe", "URLmailingListUnsubscribe");
+  link(help, QString("Mail ") + contact::kAuthorCredit, "MailAuthor");
 
   Aboutit = menuBar()->addAction("  &About  ");
   Aboutit->setObjectName("Aboutit");
-  Aboutit->setEnabled(false);
+  connect(Aboutit, &QAction::triggered, this, [this] { Aboutit_Click(); });
+}
+
+void MainWindow::HelpTypes_Click() {
+  if (!help_type_) help_type_ = new HelpType(this);
+  help_type_->show();
+  help_type_->raise();
+}
+
+void MainWindow::HelpCenterTuningMnu_Click() {
+  if (!help_center_tuning_) help_center_tuning_ = new HelpCenterTuning(this);
+  help_center_tuning_->show();
+  help_center_tuning_->raise();
+}
+
+void MainWindow::Aboutit_Click() {
+  About about(core_.desktop(), this);
+  about.exec();
+}
+
+void MainWindow::SetupLog_Click() {
+  if (!log_window_) {
+    log_window_ = new Log(core_, this);
+    log_window_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  log_window_->SetupLog();
+  connect(log_window_, &QObject::destroyed, this, [this] { render(); }, Qt::UniqueConnection);
 }
 
 void MainWindow::Form_Load() {

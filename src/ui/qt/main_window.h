@@ -3,6 +3,7 @@
 // panel. It wires controls to MainCore and renders MainCore's state after each tick.
 #include <QMainWindow>
 #include <QPixmap>
+#include <QPointer>
 #include <QTimer>
 #include <array>
 #include <cstdint>
@@ -22,6 +23,9 @@ class QFrame;
 namespace scandeck {
 
 class ClickLabel;
+class HelpType;
+class HelpCenterTuning;
+class Log;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -50,6 +54,10 @@ class MainWindow : public QMainWindow {
   void IDChannelBoxII_KeyPress();
   void ApplyLimit_Click();
   void Searching_Click();
+  void HelpTypes_Click();
+  void HelpCenterTuningMnu_Click();
+  void Aboutit_Click();
+  void SetupLog_Click();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -144,6 +152,9 @@ class MainWindow : public QMainWindow {
   QPushButton* testcmd;
 
   std::string rendered_limits_[2];
+  QPointer<HelpType> help_type_;
+  QPointer<HelpCenterTuning> help_center_tuning_;
+  QPointer<Log> log_window_;
   QPixmap squelch_picture_;
   QPixmap talkgroup_picture_;
 };

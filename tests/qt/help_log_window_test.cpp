@@ -1,0 +1,196 @@
+// The help, about and log setup windows, and the help menu's links, against a
+// recording desktop.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDate>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "common/qt/click_label.h"
+#include "log/core/activity_log.h"
+#include "log/qt/log_window.h"
+#include "support/fake_desktop.h"
+#include "support/accessible_names.h"
+#include "support/fake_port.h"
+#include "support/temp_dir.h"
+#include "ui/core/help.h"
+#include "ui/qt/about_window.h"
+#include "ui/qt/help_windows.h"
+#include "ui/qt/main_window.h"
+
+using namespace scandeck;
+using scandeck::testing::FakeDesktop;
+using scandeck::testing::FakePort;
+using scandeck::testing::Slurp;
+
+namespace {
+
+struct App {
+  scandeck::testing::TempDir folder;
+  FakePort port;
+  FakeDesktop desktop;
+  std::unique_ptr<MainCore> core;
+  std::unique_ptr<MainWindow> window;
+
+  explicit App(const std::string& ini = {}) {
+    if (!ini.empty()) folder.write("scandeck.ini", ini);
+    core = std::make_unique<MainCore>(port, desktop, folder.path.string(), '.');
+    window = std::make_unique<MainWindow>(*core);
+    core->Form_Load();
+    window->mainTimer().stop();
+  }
+  QAction* action(const char* name) {
+    auto* a = window->findChild<QAction*>(name);
+    EXPECT_NE(a, nullptr) << name;
+    return a;
+  }
+  std::string ini() { return Slurp(folder.file("scandeck.ini")); }
+};
+
+std::string Today() {
+  const QDate d = QDate::currentDate();
+  return AutomaticLogName(d.year(), d.month(), d.day());
+}
+
+}  // namespace
+
+TEST(HelpWindows, OpenBesideTheMainWindowAndCloseOnOk) {
+  App app;
+  app.action("HelpTypes")->trigger();
+  app.action("HelpCenterTuningMnu")->trigger();
+  auto* type = app.window->findChild<HelpType*>("HelpType");
+  auto* tuning = app.window->findChild<HelpCenterTuning*>("HelpCenterTuning");
+  ASSERT_TRUE(type && tuning);
+  EXPECT_TRUE(type->isVisible() && tuning->isVisible());
+  EXPECT_FALSE(type->isModal() || tuning->isModal());
+  EXPECT_EQ(type->windowTitle(), "Help on 'Type'");
+  EXPECT_EQ(tuning->windowTitle(), "Help On Center Tuning");
+  EXPECT_EQ(type->findChild<QPlainTextEdit*>("Text1")->toPlainText(),
+            QString::fromLatin1(HelpTypeText().c_str()).replace("\r\n", "\n"));
+  QPointer<HelpType> gone = type;
+  emit type->findChild<ClickLabel*>("OkCmd")->clicked();
+  QApplication::processEvents();
+  EXPECT_TRUE(gone.isNull() || !gone->isVisible());
+  EXPECT_TRUE(tuning->isVisible());
+
+  About about(app.desktop);
+  Log log(*app.core);
+  for (QWidget* w : std::initializer_list<QWidget*>{tuning, &about, &log}) {
+    int controls = 0;
+    EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(w, controls), std::vector<std::string>{}) << w->objectName().toStdString();
+    EXPECT_GT(controls, 0);
+  }
+}
+
+TEST(HelpMenu, EveryEntryIsAvailableAndEveryLinkReachesTheDesktop) {
+  App app;
+  for (const char* name : {"HelpTypes", "HelpCenterTuningMnu", "Aboutit"}) EXPECT_TRUE(app.action(name)->isEnabled());
+  app.desktop.events.clear();
+  for (const HelpLink& link : HelpMenuLinks()) {
+    QAction* a = app.action(std::string(link.name).c_str());
+    ASSERT_NE(a, nullptr);
+    EXPECT_TRUE(a->isEnabled()) << link.name;
+    a->trigger();
+    ASSERT_FALSE(app.desktop.events.empty());
+    EXPECT_EQ(app.desktop.events.back(), "link: " + link.address);
+  }
+  EXPECT_EQ(app.desktop.events.size(), 6u);
+  EXPECT_EQ(app.desktop.events[1], "link: mailto:scandeck-users@lists.scandeck.example.org");
+  EXPECT_FALSE(app.window->findChild<QMenu*>("LogFontion")->isEnabled()) << "the log stays switched off";
+}
+
+TEST(AboutWindow, ClosingGesturesAndLinks) {
+  FakeDesktop desktop;
+  const struct {
+    const char* target;
+    bool double_click;
+    bool closes;
+  } gestures[] = {
+      {"Label1", false, true}, {"Picture1", false, true}, {"Text1", true, true},
+      {"Text1", false, false}, {"", true, true},  // the window itself
+  };
+  for (const auto& g : gestures) {
+    About about(desktop);
+    EXPECT_TRUE(about.isModal());
+    EXPECT_EQ(about.windowTitle(), "About ScanDeck...");
+    about.show();
+    QWidget* target = &about;
+    if (*g.target) target = about.findChild<QWidget*>(g.target);
+    ASSERT_NE(target, nullptr) << g.target;
+    if (auto* text = qobject_cast<QPlainTextEdit*>(target)) target = text->viewport();
+    const QPoint at = target->rect().center();
+    if (g.double_click)
+      QTest::mouseDClick(target, Qt::LeftButton, {}, at);
+    else
+      QTest::mouseClick(target, Qt::LeftButton, {}, at);
+    EXPECT_EQ(about.isVisible(), !g.closes) << g.target << g.double_click;
+  }
+  About about(desktop);
+  about.show();
+  for (const char* label : {"Label2", "Label3", "Label4"}) emit about.findChild<ClickLabel*>(label)->clicked();
+  std::vector<std::string> expected;
+  for (const HelpLink& link : AboutLinks()) expected.push_back("link: " + link.address);
+  EXPECT_EQ(desktop.events, expected);
+  EXPECT_TRUE(about.isVisible());
+  EXPECT_TRUE(about.findChild<QPlainTextEdit*>("Text1")->toPlainText().contains("trademarks"));
+}
+
+TEST(LogWindow, OpensOnTheSettingsAndOkSavesWhileCancelDiscards) {
+  const struct {
+    std::string file_line;
+    bool automatic;
+    const char* box;
+  } cases[] = {
+      {"[Logging File]=AUTOMATIC\r\n", true, ""},
+      {"[Logging File]=" + Today() + ".log\r\n", true, ""},
+      {"[Logging File]=1999dec05.log\r\n", false, "1999dec05.log"},
+      {"", false, ""},
+  };
+  for (const auto& c : cases) {
+    App app("[Log What]=011\r\n" + c.file_line);
+    Log log(*app.core);
+    log.SetupLog();
+    EXPECT_EQ(log.windowTitle(), "General Log Setup");
+    EXPECT_EQ(log.findChild<QRadioButton*>("Option2")->isChecked(), c.automatic) << c.file_line;
+    EXPECT_EQ(log.findChild<QRadioButton*>("Option1")->isChecked(), !c.automatic) << c.file_line;
+    EXPECT_EQ(log.findChild<QLineEdit*>("FileNameBox")->text().toStdString(), c.box);
+    EXPECT_FALSE(log.findChild<QCheckBox*>("LogEnableChk")->isChecked());
+    EXPECT_TRUE(log.findChild<QCheckBox*>("DateChk")->isChecked() && log.findChild<QCheckBox*>("TimeChk")->isChecked());
+  }
+
+  App app("[Log What]=011\r\n");
+  const std::string before = app.ini();
+  {
+    Log log(*app.core);
+    log.SetupLog();
+    log.findChild<QCheckBox*>("LogEnableChk")->setChecked(true);
+    log.CancelCmd_Click();
+    EXPECT_FALSE(log.isVisible());
+  }
+  EXPECT_EQ(app.ini(), before) << "Cancel changes nothing";
+  EXPECT_FALSE(app.action("LogOnOFF")->isChecked());
+
+  Log log(*app.core);
+  log.SetupLog();
+  for (const char* box : {"DateChk", "TimeChk"}) log.findChild<QCheckBox*>(box)->setChecked(false);
+  log.findChild<QCheckBox*>("LogEnableChk")->setChecked(true);
+  log.OkCmd_Click();
+  EXPECT_NE(app.ini().find("[Log What]=100000000\r\n"), std::string::npos) << app.ini();
+  EXPECT_NE(app.ini().find("[Logging File]=\r\n"), std::string::npos) << "no name typed: an empty name is kept";
+  EXPECT_FALSE(log.isVisible());
+  app.window->render();
+  EXPECT_TRUE(app.action("LogOnOFF")->isChecked());
+
+  app.action("LogOnOFF")->trigger();
+  EXPECT_NE(app.ini().find("[Log What]=000000000\r\n"), std::string::npos);
+  EXPECT_FALSE(app.action("LogOnOFF")->isChecked());
+  app.action("LogOnOFF")->trigger();
+  EXPECT_NE(app.ini().find("[Log What]=100000000\r\n"), std::string::npos);
+  EXPECT_TRUE(app.action("LogOnOFF")->isChecked());
+}
