@@ -17,6 +17,7 @@
 #include "link/core/pag_com.h"
 #include "link/core/poll_cycle.h"
 #include "link/core/process_replies.h"
+#include "link/core/read_session.h"
 #include "link/core/scanner_status.h"
 #include "ui/core/compact_view.h"
 #include "ui/core/control_panel.h"
@@ -27,6 +28,10 @@ namespace scandeck {
 inline constexpr float kMainWidth = 7320;
 inline constexpr float kMainHeightPanelHidden = 5460;
 inline constexpr float kMainHeightPanelShown = 8145;
+
+inline constexpr const char* kIdDirectoryInstructions =
+    "Temporaly...\n\n1. Be sure that the only scan band\n    will be the trunking system that you want\n\n"
+    "2. Select the FreqBank\n\n3. Select the ID Bank\n\n4. Happy Listening :)";
 
 class MainCore final : public ConfigTarget {
  public:
@@ -84,6 +89,12 @@ class MainCore final : public ConfigTarget {
   void openLink(const std::string& address) { desktop_.openLink(address); }
   Desktop& desktop() { return desktop_; }
 
+  // --- directory windows
+  // "Edit &ID Directory" first tells the user how to prepare the scanner.
+  void EditIDdir_Click() { desktop_.report(kIdDirectoryInstructions); }
+  ReadLink readLink() { return ReadLink(link_, poll_, link_hold_); }
+  Reporter& reporter() { return desktop_; }
+
   // --- compact window
   void EnterCompactMode(bool pop_up);
 
@@ -127,6 +138,7 @@ class MainCore final : public ConfigTarget {
   Link link_;
   StatusProcessor processor_;
   PollCycle poll_;
+  LinkHold link_hold_;
   SystemLogClock log_clock_;
   ActivityLog log_{Log, log_clock_, desktop_};
   void saveConfig();
