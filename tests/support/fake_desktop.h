@@ -23,6 +23,7 @@ class FakeDesktop : public Desktop {
   void endProcess() override { events.push_back("end"); }
   void openLink(const std::string& address) override { events.push_back("link: " + address); }
 
+  void warn(const std::string& title, const std::string& text) override { events.push_back("warn " + title + ": " + text); }
   bool answer_yes = true;
   std::function<void()> on_setup;
   std::vector<std::string> events;

@@ -22,6 +22,8 @@ class Desktop : public Reporter {
   // Hands a web address or a "mailto:" address to the desktop; a link it cannot
   // open is dropped without a word.
   virtual void openLink(const std::string& address) = 0;
+  // A modal message with an exclamation icon, an OK button and its own title.
+  virtual void warn(const std::string& title, const std::string& text) = 0;
 };
 
 }  // namespace scandeck

@@ -37,6 +37,12 @@ void QtDesktop::message(const std::string& text) {
   box.exec();
 }
 
+void QtDesktop::warn(const std::string& title, const std::string& text) {
+  QMessageBox box(QMessageBox::Warning, ToQt(title), ToQt(text), QMessageBox::Ok, owner_);
+  box.setObjectName("warn");
+  box.exec();
+}
+
 bool QtDesktop::askYesNo(const std::string& title, const std::string& text) {
   return QMessageBox::question(owner_, ToQt(title), ToQt(text), QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::Yes) == QMessageBox::Yes;

@@ -25,6 +25,7 @@ class QtDesktop : public Desktop {
   void runSetup() override;
   void endProcess() override;
   void openLink(const std::string& address) override;
+  void warn(const std::string& title, const std::string& text) override;
 
   int openReports() const;
 

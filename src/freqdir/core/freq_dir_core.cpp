@@ -89,7 +89,8 @@ void FreqDirCore::ChTimer_Timer() {
     return;
   }
   const int first = last_channel_ - (kChannelsPerBank - 1);
-  if (Answered(ReceiveBuffer, first, last_channel_) == kChannelsPerBank || wait_.tick(arrived)) complete();
+  if (!waitForLateReplies || Answered(ReceiveBuffer, first, last_channel_) == kChannelsPerBank || wait_.tick(arrived))
+    complete();
 }
 
 void FreqDirCore::requestTick() {

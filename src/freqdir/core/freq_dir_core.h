@@ -46,6 +46,8 @@ class FreqDirCore {
   bool fromScanner = false;
   // "Data to ": "File".
   bool writeFile = true;
+  // Off: the read completes on its seventh tick whatever has arrived (for measuring).
+  bool waitForLateReplies = true;
 
   void BankCmb_Click(std::string_view text);
   void ChTimer_Timer();

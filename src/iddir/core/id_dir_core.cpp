@@ -37,6 +37,11 @@ int Answered(std::string_view buffer, int id_bank) {
   return static_cast<int>(digits.size());
 }
 
+// A field never written holds NULs; it shows as nothing (and stays as it is on disk).
+std::string Shown(const std::string& field) {
+  return field.find_first_not_of('\0') == std::string::npos ? std::string() : field;
+}
+
 const Failure kOutOfRange{errc::kSubscriptOutOfRange, "Subscript out of range"};
 
 }  // namespace
@@ -128,7 +133,7 @@ void IdDirCore::IDTimer_Timer() {
     case Phase::Pause:
       if (pauseLeft().count() > 0) return;
       link_.collect(ReceiveBuffer);
-      if (Answered(ReceiveBuffer, read_id_bank_) == kIdsPerIdBank) {
+      if (!waitForLateReplies || Answered(ReceiveBuffer, read_id_bank_) == kIdsPerIdBank) {
         complete();
       } else {
         wait_.reset();
@@ -201,7 +206,8 @@ void IdDirCore::FormatGrid() {
   }
   for (int e = IdEntryIndex(g, 1); e <= IdEntryIndex(g, kIdsPerIdBank); ++e) {
     const IdEntry& entry = dir_.at(bank_, e);
-    grid_.push_back({entry.channel, entry.id, entry.type, entry.name, entry.lockout, entry.mode, ""});
+    grid_.push_back({Shown(entry.channel), Shown(entry.id), Shown(entry.type), Shown(entry.name), Shown(entry.lockout),
+                     Shown(entry.mode), ""});
   }
 }
 
@@ -212,7 +218,7 @@ void IdDirCore::IDList_Select(int row) {
   selected_entry_ = (row >= 1 && row <= kIdsPerIdBank && InLists(g)) ? IdEntryIndex(g, row) : 0;
   bank_ = WholeValue(BankText);
   const IdEntry& entry = dir_.at(bank_, selected_entry_);
-  panel_ = {entry.channel, entry.id, entry.type, entry.name};
+  panel_ = {Shown(entry.channel), Shown(entry.id), Shown(entry.type), Shown(entry.name)};
 }
 
 std::optional<std::string> IdDirCore::NameBox_Change(const IdPanel& panel) {

@@ -45,6 +45,8 @@ class IdDirCore {
   IdDirCore(ReadLink link, Reporter& reporter, const Clock& clock, IdDirectory& dir, RecordFile& file);
 
   bool fromScanner = false;
+  // Off: the read completes when its pause is over whatever has arrived (for measuring).
+  bool waitForLateReplies = true;
 
   // The texts of the two bank lists, as every action reads them again.
   std::string BankText, IDBankText;

@@ -91,7 +91,7 @@ class MainCore final : public ConfigTarget {
 
   // --- directory windows
   // "Edit &ID Directory" first tells the user how to prepare the scanner.
-  void EditIDdir_Click() { desktop_.report(kIdDirectoryInstructions); }
+  void EditIDdir_Click() { desktop_.message(kIdDirectoryInstructions); }
   ReadLink readLink() { return ReadLink(link_, poll_, link_hold_); }
   Reporter& reporter() { return desktop_; }
 

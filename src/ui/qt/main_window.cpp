@@ -21,6 +21,8 @@
 #include "common/qt/twips.h"
 #include "app/qt/start_window.h"
 #include "link/core/protocol.h"
+#include "freqdir/qt/freq_dir_window.h"
+#include "iddir/qt/id_dir_window.h"
 #include "log/qt/log_window.h"
 #include "ui/core/help.h"
 #include "ui/qt/about_window.h"
@@ -105,10 +107,10 @@ void MainWindow::buildMenus() {
   Search = add(mode, "Sear&ch    Alt+C", "Search", [this] { core_.Send(ModeMenuCommands(ModeMenu::Search)); });
 
   auto* memories = menuBar()->addMenu("  M&emories  ");
-  EditIDdir = add(memories, "Edit &ID Directory", "EditIDdir", nullptr);
-  EditMemories = add(memories, "&Edit Frequencies Directory", "EditMemories", nullptr);
+  EditIDdir = add(memories, "Edit &ID Directory", "EditIDdir", [this] { EditIDdir_Click(); });
+  EditMemories = add(memories, "&Edit Frequencies Directory", "EditMemories", [this] { EditMemories_Click(); });
   PrintListsMnu = add(memories, "&Print Lists", "PrintListsMnu", nullptr);
-  for (auto* action : {EditIDdir, EditMemories, PrintListsMnu}) action->setEnabled(false);
+  PrintListsMnu->setEnabled(false);
 
   auto* options = menuBar()->addMenu("  &Options  ");
   LogFontion = options->addMenu("&Log Function");
@@ -174,6 +176,21 @@ void MainWindow::HelpCenterTuningMnu_Click() {
 void MainWindow::Aboutit_Click() {
   About about(core_.desktop(), this);
   about.exec();
+}
+
+void MainWindow::EditMemories_Click() {
+  if (!freq_dir_) freq_dir_ = new FreqDir(core_, this);
+  freq_dir_->show();
+  freq_dir_->raise();
+  freq_dir_->activateWindow();
+}
+
+void MainWindow::EditIDdir_Click() {
+  core_.EditIDdir_Click();
+  if (!id_dir_) id_dir_ = new IDdir(core_, clock_, this);
+  id_dir_->show();
+  id_dir_->raise();
+  id_dir_->activateWindow();
 }
 
 void MainWindow::SetupLog_Click() {

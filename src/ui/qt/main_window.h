@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "common/core/clock.h"
 #include "ui/core/main_core.h"
 
 class QAction;
@@ -24,6 +25,8 @@ namespace scandeck {
 
 class ClickLabel;
 class HelpType;
+class FreqDir;
+class IDdir;
 class HelpCenterTuning;
 class Log;
 
@@ -58,6 +61,8 @@ class MainWindow : public QMainWindow {
   void HelpCenterTuningMnu_Click();
   void Aboutit_Click();
   void SetupLog_Click();
+  void EditMemories_Click();
+  void EditIDdir_Click();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -155,6 +160,9 @@ class MainWindow : public QMainWindow {
   QPointer<HelpType> help_type_;
   QPointer<HelpCenterTuning> help_center_tuning_;
   QPointer<Log> log_window_;
+  QPointer<FreqDir> freq_dir_;
+  QPointer<IDdir> id_dir_;
+  SteadyClock clock_;
   QPixmap squelch_picture_;
   QPixmap talkgroup_picture_;
 };

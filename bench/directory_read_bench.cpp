@@ -1,0 +1,108 @@
+// How long a directory read takes and how many entries it gets, against the paced
+// simulator on a simulated clock, after the poll has been running (so its replies
+// are still in flight when the read starts). Arguments: baud, trunk mode (0/1),
+// which read (0 = frequency bank 1, 1 = ID bank 1 of the trunked bank), wait for
+// late replies (0 = complete on the fixed schedule).
+#include <benchmark/benchmark.h>
+
+#include "freqdir/core/freq_dir_core.h"
+#include "iddir/core/id_dir_core.h"
+#include "link/core/poll_cycle.h"
+#include "link/core/process_replies.h"
+#include "link/core/protocol.h"
+#include "link/core/status_sweep.h"
+#include "sim/core/demo_plan.h"
+#include "sim/core/sim_fixture.h"
+
+namespace {
+
+using namespace scandeck;
+using namespace std::chrono_literals;
+using Ms = std::chrono::milliseconds;
+
+struct ReadResult {
+  double read_ms = 0;
+  int answered = 0;
+  int expected = 0;
+};
+
+ReadResult Measure(int baud, bool trunk, bool id_read, bool wait) {
+  sim::SimulatorOptions options = sim::QuietOptions(7);
+  options.activity_per_minute = 40;
+  const std::string settings = std::to_string(baud) + ",n,8,1";
+  options.line = *SerialSettings::Parse(settings);
+  sim::SimRig rig(options);
+
+  FreqDirectory channels;
+  IdDirectory talkgroups;
+  RecordFile no_file;
+  ScannerStatus status;
+  CompactView compact;
+  StatusProcessor processor{rig.link, rig.reporter, status, compact, channels, talkgroups, '.'};
+  PollCycle poll{rig.link, processor};
+  LinkHold hold;
+  rig.open(settings);
+  poll.setEnabled(true);
+  ResetAllStatus(rig.link);
+  auto polled = [&](Ms total) {
+    rig.run(total, 1ms, [&] {
+      if (rig.clock.now().count() % kPollIntervalMs == 0) poll.MainTimer_Timer();
+    });
+  };
+  polled(2s);
+  if (trunk) {
+    rig.link.SendCommand(protocol::cmd::kKeyTrunk);
+    polled(5s);
+  }
+
+  FreqDirCore freq(ReadLink(rig.link, poll, hold), rig.reporter, channels, no_file, '.');
+  IdDirCore ids(ReadLink(rig.link, poll, hold), rig.reporter, rig.clock, talkgroups, no_file);
+  freq.writeFile = false;
+  freq.fromScanner = ids.fromScanner = true;
+  freq.waitForLateReplies = ids.waitForLateReplies = wait;
+  const Ms start = rig.clock.now();
+  if (id_read) {
+    ids.BankText = std::to_string(sim::kDemoTrunkBank);
+    ids.IDBankText = "1";
+    ids.IDBankCmb_Click();
+  } else {
+    freq.BankCmb_Click("1");
+  }
+  auto reading = [&] { return id_read ? ids.reading() : freq.reading(); };
+  Ms next_tick = start + Ms{kReadTickMs};
+  while (reading() && rig.clock.now() - start < 60s) {
+    rig.advance(1ms);
+    if (rig.clock.now().count() % kPollIntervalMs == 0) poll.MainTimer_Timer();
+    const bool pause_over = id_read && ids.phase() == IdDirCore::Phase::Pause && ids.pauseLeft().count() == 0;
+    if (rig.clock.now() < next_tick && !pause_over) continue;
+    next_tick = rig.clock.now() + Ms{kReadTickMs};
+    if (id_read) ids.IDTimer_Timer();
+    else freq.ChTimer_Timer();
+  }
+  ReadResult r;
+  r.read_ms = static_cast<double>((rig.clock.now() - start).count());
+  if (id_read) {
+    r.expected = kIdsPerIdBank;
+    for (int e = 1; e <= kIdsPerIdBank; ++e) r.answered += talkgroups.at(sim::kDemoTrunkBank, e).channel.empty() ? 0 : 1;
+  } else {
+    r.expected = kChannelsPerBank;
+    for (int n = 1; n <= kChannelsPerBank; ++n) r.answered += channels[n].channel == n ? 1 : 0;
+  }
+  return r;
+}
+
+void BM_DirectoryRead(benchmark::State& state) {
+  ReadResult r;
+  for (auto _ : state)
+    r = Measure(static_cast<int>(state.range(0)), state.range(1) != 0, state.range(2) != 0, state.range(3) != 0);
+  state.counters["read_ms"] = r.read_ms;
+  state.counters["answered"] = r.answered;
+  state.counters["of"] = r.expected;
+}
+BENCHMARK(BM_DirectoryRead)
+    ->ArgNames({"baud", "trunk", "id", "wait"})
+    ->ArgsProduct({{2400, 9600, 19200}, {0, 1}, {0, 1}, {0, 1}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace

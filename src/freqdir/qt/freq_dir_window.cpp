@@ -1,0 +1,218 @@
+#include "freqdir/qt/freq_dir_window.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "common/qt/qt_text.h"
+#include "freqdir/qt/directory_widgets.h"
+#include "ui/core/main_core.h"
+#include "ui/qt/pictures.h"
+
+namespace scandeck {
+
+using namespace directory_ui;
+
+FreqDir::FreqDir(MainCore& core, QWidget* main_window)
+    : QWidget(main_window, Qt::Window),
+      main_(core),
+      main_window_(main_window),
+      dir_(core.readLink(), core.reporter(), core.Freq, core.FreqFile, core.decimalSeparator()) {
+  setObjectName("FreqDir");
+  setWindowTitle("Freq. Directory - ScanDeck");
+  setWindowIcon(QIcon(pictures::AppIcon(64)));
+  setAttribute(Qt::WA_DeleteOnClose);
+
+  BankCmb = MakeBankList(this, "BankCmb", "Freq Bank");
+  FreqList = MakeGrid(this, "FreqList", "Channels of the bank",
+                      std::vector<int>(kFreqColumnTwips.begin(), kFreqColumnTwips.end()));
+  SetHeader(FreqList, std::vector<std::string_view>(kFreqOpeningHeader.begin(), kFreqOpeningHeader.end()));
+
+  auto* from = new QGroupBox("Data from", this);
+  Option1 = new QRadioButton("Scanner*", from);
+  Option1->setObjectName("Option1");
+  Option2 = new QRadioButton("File", from);
+  Option2->setObjectName("Option2");
+  Option1->setAccessibleName("Scanner*, data from the scanner");
+  Option2->setAccessibleName("File, data from the file");
+  Option2->setChecked(true);
+  auto* from_layout = new QVBoxLayout(from);
+  from_layout->addWidget(Option1);
+  from_layout->addWidget(Option2);
+
+  auto* to = new QGroupBox("Data to ", this);
+  WriteFileChk = new QCheckBox("File", to);
+  WriteFileChk->setObjectName("WriteFileChk");
+  WriteFileChk->setAccessibleName("File, data to the file");
+  WriteFileChk->setChecked(true);
+  WriteScannerChk = new QCheckBox("Scanner", to);
+  WriteScannerChk->setObjectName("WriteScannerChk");
+  WriteScannerChk->setAccessibleName("Scanner, data to the scanner");
+  WriteScannerChk->setEnabled(false);
+  auto* to_layout = new QVBoxLayout(to);
+  to_layout->addWidget(WriteFileChk);
+  to_layout->addWidget(WriteScannerChk);
+
+  auto* details = new QGroupBox("Selected Channel Details", this);
+  ChBox = new QLineEdit(details);
+  ChBox->setObjectName("ChBox");
+  ChBox->setReadOnly(true);
+  ChBox->setMaxLength(3);
+  FreqBox = new QLineEdit(details);
+  FreqBox->setObjectName("FreqBox");
+  FreqBox->setReadOnly(true);
+  FreqBox->setMaxLength(8);
+  FreqBox->installEventFilter(this);
+  TypeCmb = MakeTypeList(details);
+  NameBox = new QLineEdit(details);
+  NameBox->setObjectName("NameBox");
+  NameBox->setMaxLength(40);
+  SaveImg = MakePictureButton(details, "SaveImg", "Save channel", true);
+  DeleteImg = MakePictureButton(details, "DeleteImg", "Delete channel", false);
+  auto* grid = new QGridLayout(details);
+  grid->addWidget(Caption("Channel :", ChBox, details), 0, 0);
+  grid->addWidget(ChBox, 0, 1);
+  grid->addWidget(Caption("Frequency :", FreqBox, details), 1, 0);
+  grid->addWidget(FreqBox, 1, 1);
+  grid->addWidget(Caption("Type :", TypeCmb, details), 2, 0);
+  grid->addWidget(TypeCmb, 2, 1);
+  grid->addWidget(Caption("Name :", NameBox, details), 3, 0);
+  grid->addWidget(NameBox, 3, 1);
+  auto* pictures_row = new QHBoxLayout;
+  pictures_row->addStretch();
+  pictures_row->addWidget(SaveImg);
+  pictures_row->addWidget(DeleteImg);
+  grid->addLayout(pictures_row, 4, 0, 1, 2);
+  ChBox->setFixedWidth(ChBox->fontMetrics().horizontalAdvance("0000") + 12);
+  FreqBox->setFixedWidth(FreqBox->fontMetrics().horizontalAdvance("000.00000") + 12);
+
+  WaitLbl = new QLabel(kFreqWaitCaption, this);
+  WaitLbl->setObjectName("WaitLbl");
+  WaitLbl->setStyleSheet("color: #b00000; font-weight: bold;");
+  WaitLbl->hide();
+  auto* note = new QLabel("* Primary Scanner, but also File for the Name", this);
+  note->setWordWrap(true);
+
+  OkCmd = new QPushButton("OK", this);
+  OkCmd->setObjectName("OkCmd");
+  CancelCmd = new QPushButton("Cancel", this);
+  CancelCmd->setObjectName("CancelCmd");
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(Caption("Freq Bank", BankCmb, this));
+  top->addWidget(BankCmb);
+  top->addSpacing(12);
+  top->addWidget(WaitLbl);
+  top->addStretch();
+  auto* side = new QVBoxLayout;
+  side->addWidget(from);
+  side->addWidget(to);
+  side->addWidget(note);
+  side->addWidget(details);
+  side->addStretch();
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(OkCmd);
+  buttons->addWidget(CancelCmd);
+  side->addLayout(buttons);
+  auto* body = new QHBoxLayout;
+  body->addWidget(FreqList, 1);
+  body->addLayout(side);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addLayout(body, 1);
+
+  int grid_width = FreqList->frameWidth() * 2 + 24;
+  for (int c = 0; c < FreqList->columnCount(); ++c)
+    if (!FreqList->isColumnHidden(c)) grid_width += FreqList->columnWidth(c);
+  FreqList->setMinimumWidth(grid_width);
+  resize(grid_width + 300, 600);
+
+  ChTimer.setInterval(kReadTickMs);
+  connect(&ChTimer, &QTimer::timeout, this, &FreqDir::ChTimer_Timer);
+  connect(BankCmb, &QComboBox::activated, this, [this] { BankCmb_Click(); });
+  connect(BankCmb->lineEdit(), &QLineEdit::returnPressed, this, &FreqDir::BankCmb_Click);
+  connect(FreqList, &QTableWidget::currentCellChanged, this, [this](int row) { FreqList_Select(row + 1); });
+  connect(FreqList, &QTableWidget::cellClicked, this, [this] { NameBox->setFocus(); });
+  connect(FreqList, &QTableWidget::activated, this, [this] { NameBox->setFocus(); });
+  connect(NameBox, &QLineEdit::returnPressed, this, &FreqDir::SaveImg_Click);
+  connect(SaveImg, &QToolButton::clicked, this, &FreqDir::SaveImg_Click);
+  connect(DeleteImg, &QToolButton::clicked, this, &FreqDir::DeleteImg_Click);
+  connect(OkCmd, &QPushButton::clicked, this, &FreqDir::OkCmd_Click);
+  connect(CancelCmd, &QPushButton::clicked, this, &FreqDir::CancelCmd_Click);
+  connect(Option1, &QRadioButton::toggled, this, [this](bool on) { dir_.fromScanner = on; });
+  connect(WriteFileChk, &QCheckBox::toggled, this, [this](bool on) { dir_.writeFile = on; });
+}
+
+void FreqDir::BankCmb_Click() {
+  dir_.BankCmb_Click(FromQt(BankCmb->currentText()));
+  if (dir_.reading()) ChTimer.start();
+  render();
+}
+
+void FreqDir::ChTimer_Timer() {
+  dir_.ChTimer_Timer();
+  if (!dir_.reading()) ChTimer.stop();
+  render();
+}
+
+void FreqDir::FreqList_Select(int row) {
+  dir_.FreqList_Select(row);
+  const FreqPanel& p = dir_.panel();
+  ChBox->setText(ToQt(p.ChBox));
+  FreqBox->setText(ToQt(p.FreqBox));
+  TypeCmb->setEditText(ToQt(p.TypeCmb));
+  NameBox->setText(ToQt(p.NameBox));
+}
+
+void FreqDir::FreqBox_Click() { main_.desktop().warn("Coming soon...", "At this time you can't change Freq"); }
+
+void FreqDir::SaveImg_Click() {
+  const int row = FreqList->currentRow();
+  dir_.SaveImg_Click({FromQt(ChBox->text()), FromQt(FreqBox->text()), FromQt(TypeCmb->currentText()), FromQt(NameBox->text())});
+  render();
+  if (row >= 0) FreqList->setCurrentCell(row, 0);
+}
+
+void FreqDir::DeleteImg_Click() {
+  const int row = FreqList->currentRow();
+  dir_.DeleteImg_Click(FromQt(ChBox->text()));
+  render();
+  if (row >= 0) FreqList->setCurrentCell(row, 0);
+}
+
+void FreqDir::OkCmd_Click() {
+  dir_.OkCmd_Click();
+  close();
+}
+
+void FreqDir::render() {
+  WaitLbl->setText(ToQt(dir_.waitText()));
+  WaitLbl->setVisible(dir_.waitVisible());
+  if (shown_version_ == dir_.gridVersion()) return;
+  shown_version_ = dir_.gridVersion();
+  SetHeader(FreqList, std::vector<std::string_view>(kFreqGridHeader.begin(), kFreqGridHeader.end()));
+  FillGrid(FreqList, dir_.grid());
+}
+
+void FreqDir::closeEvent(QCloseEvent* event) {
+  ChTimer.stop();
+  dir_.Close();
+  if (main_window_) {
+    main_window_->show();
+    main_window_->raise();
+    main_window_->activateWindow();
+  }
+  event->accept();
+}
+
+bool FreqDir::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == FreqBox && event->type() == QEvent::MouseButtonRelease) {
+    FreqBox_Click();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace scandeck
