@@ -4,50 +4,19 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <thread>
 
 #include "common/core/text.h"
 #include "link/core/link.h"
 #include "link/qt/qt_serial_port.h"
 #include "sim/core/sim_fixture.h"
-#include "sim/tool/pty_bridge.h"
+#include "support/pty_scanner.h"
 
 using namespace scandeck;
 using namespace scandeck::sim;
 using std::chrono::milliseconds;
 
 namespace {
-
-// scandeck-sim in miniature: the bridge runs on its own thread, which alone touches
-// the simulator while it runs.
-class PtyScanner {
- public:
-  PtyScanner(const QString& folder, SimulatorOptions options) : simulator_(clock_, std::move(options)) {
-    std::string error;
-    ok_ = bridge_.open(error) && bridge_.linkAs(folder.toStdString() + "/com1", error);
-    error_ = error;
-    if (ok_)
-      thread_ = std::thread([this] {
-        while (!stop_) bridge_.step(milliseconds{5});
-      });
-  }
-  ~PtyScanner() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-  bool ok() const { return ok_; }
-  const std::string& error() const { return error_; }
-
- private:
-  SteadyClock clock_;
-  Simulator simulator_;
-  PtyBridge bridge_{simulator_, clock_};
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-  bool ok_ = false;
-  std::string error_;
-};
 
 struct Program {
   explicit Program(const QString& folder) : device(folder) {}

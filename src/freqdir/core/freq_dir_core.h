@@ -60,6 +60,10 @@ class FreqDirCore {
   // The window closes: a read in progress ends, the scanner's reports and the poll
   // come back on, what was collected is dropped.
   void Close();
+  // A read cut short by the window going away still gives the link back.
+  ~FreqDirCore() { Close(); }
+  FreqDirCore(const FreqDirCore&) = delete;
+  FreqDirCore& operator=(const FreqDirCore&) = delete;
 
   void FormatGrid();
   void WriteBank();

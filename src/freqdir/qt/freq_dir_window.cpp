@@ -146,6 +146,7 @@ FreqDir::FreqDir(MainCore& core, QWidget* main_window)
 }
 
 void FreqDir::BankCmb_Click() {
+  if (closing_) return;
   dir_.BankCmb_Click(FromQt(BankCmb->currentText()));
   if (dir_.reading()) ChTimer.start();
   render();
@@ -197,6 +198,7 @@ void FreqDir::render() {
 }
 
 void FreqDir::closeEvent(QCloseEvent* event) {
+  closing_ = true;
   ChTimer.stop();
   dir_.Close();
   if (main_window_) {

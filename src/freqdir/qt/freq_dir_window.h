@@ -45,6 +45,8 @@ class FreqDir final : public QWidget {
   QWidget* main_window_;
   FreqDirCore dir_;
   int shown_version_ = -1;
+  // Closing hides the window, and the bank list's focus-out would then count as a choice.
+  bool closing_ = false;
 
   QComboBox* BankCmb;
   QTableWidget* FreqList;

@@ -65,6 +65,10 @@ class IdDirCore {
   // "OK" writes the displayed ID bank; "Cancel" writes nothing. Both close.
   void OkCmd_Click() { WriteBank(); }
   void Close();
+  // A read cut short by the window going away still gives the link back.
+  ~IdDirCore() { Close(); }
+  IdDirCore(const IdDirCore&) = delete;
+  IdDirCore& operator=(const IdDirCore&) = delete;
 
   void FormatGrid();
   void WriteBank();

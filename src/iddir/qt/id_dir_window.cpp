@@ -176,6 +176,7 @@ IdPanel IDdir::typedPanel() const {
 }
 
 void IDdir::IDBankCmb_Click() {
+  if (closing_) return;
   syncLists();
   dir_.IDBankCmb_Click();
   if (dir_.reading()) {
@@ -276,6 +277,7 @@ void IDdir::render() {
 }
 
 void IDdir::closeEvent(QCloseEvent* event) {
+  closing_ = true;
   IDTimer.stop();
   dir_.Close();
   if (main_window_) {

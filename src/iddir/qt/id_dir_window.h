@@ -51,6 +51,8 @@ class IDdir final : public QWidget {
   QWidget* main_window_;
   IdDirCore dir_;
   int shown_version_ = -1;
+  // Closing hides the window, and the bank list's focus-out would then count as a choice.
+  bool closing_ = false;
   bool changing_name_ = false;
 
   QWidget* content_;

@@ -1,0 +1,132 @@
+// A user's session with the simulated scanner over a pseudo-terminal: read bank 3
+// and ID bank 3 of bank 2, name an entry in each, OK, start again, and the names
+// are in the grids and on the main display when the scanner reports them.
+#include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+#include "freqdir/qt/freq_dir_window.h"
+#include "iddir/qt/id_dir_window.h"
+#include "link/qt/qt_serial_port.h"
+#include "sim/core/demo_plan.h"
+#include "sim/core/sim_fixture.h"
+#include "support/fake_desktop.h"
+#include "support/pty_scanner.h"
+#include "ui/qt/main_window.h"
+
+using namespace scandeck;
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done, int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms) QTest::qWait(20);
+  return done();
+}
+
+struct Session {
+  explicit Session(const QString& folder)
+      : device(folder), core(device, desktop, folder.toStdString(), '.'), main(core) {
+    main.Form_Load();
+  }
+  ~Session() { main.close(); }
+  FreqDir* freqDir() {
+    main.findChild<QAction*>("EditMemories")->trigger();
+    return main.findChild<FreqDir*>("FreqDir");
+  }
+  IDdir* idDir() {
+    main.findChild<QAction*>("EditIDdir")->trigger();
+    return main.findChild<IDdir*>("IDdir");
+  }
+  QtSerialPort device;
+  scandeck::testing::FakeDesktop desktop;
+  MainCore core;
+  MainWindow main;
+};
+
+QString Cell(QTableWidget* grid, int row, int column) {
+  auto* item = grid->item(row, column);
+  return item ? item->text() : QString();
+}
+
+}  // namespace
+
+TEST(DirectoryEndToEnd, ReadNameOkRestartAndTheNamesAreShown) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  sim::SimulatorOptions options = sim::QuietOptions(5);
+  // The trunked system lives in bank 2 for this user.
+  options.memories.systems[2] = options.memories.systems[sim::kDemoTrunkBank];
+  options.memories.systems[sim::kDemoTrunkBank].present = false;
+  options.memories.trunk_bank = 2;
+  sim::PtyScanner scanner(folder.path(), options);
+  if (!scanner.ok()) GTEST_SKIP() << "no pseudo-terminal here: " << scanner.error();
+  std::ofstream(folder.filePath("scandeck.ini").toStdString(), std::ios::binary)
+      << "[comm port]=1\r\n[comm speed]=9600,n,8,1\r\n";
+
+  {
+    Session s(folder.path());
+    ASSERT_TRUE(s.core.port().isOpen());
+    FreqDir* freq = s.freqDir();
+    freq->findChild<QRadioButton*>("Option1")->setChecked(true);
+    freq->findChild<QComboBox*>("BankCmb")->setCurrentText("3");
+    freq->BankCmb_Click();
+    ASSERT_TRUE(WaitUntil([&] { return !freq->core().reading(); }, 8000));
+    auto* grid = freq->findChild<QTableWidget*>("FreqList");
+    EXPECT_EQ(Cell(grid, 0, 0) + " " + Cell(grid, 0, 1), "61 156.0500");
+    EXPECT_EQ(Cell(grid, 29, 0), "90");
+    grid->setCurrentCell(1, 0);
+    freq->findChild<QComboBox*>("TypeCmb")->setEditText("CTG");
+    freq->findChild<QLineEdit*>("NameBox")->setText("Coast Guard");
+    freq->findChild<QToolButton*>("SaveImg")->click();
+    freq->OkCmd_Click();
+
+    IDdir* ids = s.idDir();
+    ids->findChild<QRadioButton*>("Option1")->setChecked(true);
+    ids->findChild<QComboBox*>("BankCmb")->setCurrentText("2");
+    ids->findChild<QComboBox*>("IDBankCmb")->setCurrentText("3");
+    ids->IDBankCmb_Click();
+    ASSERT_TRUE(WaitUntil([&] { return !ids->core().reading(); }, 8000));
+    auto* id_grid = ids->findChild<QTableWidget*>("IDList");
+    EXPECT_EQ(Cell(id_grid, 1, 0) + " " + Cell(id_grid, 1, 1), "3-2 500-03");
+    id_grid->setCurrentCell(1, 0);
+    auto* name = ids->findChild<QPlainTextEdit*>("NameBox");
+    name->setPlainText("Hospital Net\n");  // the name, then Enter
+    ids->OkCmd_Click();
+    EXPECT_TRUE(s.core.poll().enabled());
+    for (const auto& e : s.desktop.events) EXPECT_EQ(e.find("did not answer"), std::string::npos) << e;
+  }
+
+  Session s(folder.path());
+  FreqDir* freq = s.freqDir();
+  freq->findChild<QComboBox*>("BankCmb")->setCurrentText("3");
+  freq->BankCmb_Click();
+  EXPECT_EQ(Cell(freq->findChild<QTableWidget*>("FreqList"), 1, 3), "Coast Guard");
+  IDdir* ids = s.idDir();
+  ids->findChild<QComboBox*>("BankCmb")->setCurrentText("2");
+  ids->findChild<QComboBox*>("IDBankCmb")->setCurrentText("3");
+  ids->IDBankCmb_Click();
+  EXPECT_EQ(Cell(ids->findChild<QTableWidget*>("IDList"), 1, 3), "Hospital Net");
+  freq->close();
+  ids->close();
+
+  s.core.ChannelBox_Enter("62");
+  EXPECT_TRUE(WaitUntil([&] { return s.core.Status.ChannelName == "Coast Guard"; }, 3000)) << s.core.Status.ChannelName;
+  s.core.link().Send("KEY13");
+  ASSERT_TRUE(WaitUntil([&] { return s.core.Status.TrunkBank == "2"; }, 4000)) << s.core.Status.TrunkBank;
+  s.core.IDChannelBoxII_Enter("3", "2");
+  EXPECT_TRUE(WaitUntil([&] { return s.core.Status.IdChannelName == "Hospital Net"; }, 4000))
+      << s.core.Status.IdChannelName;
+}
