@@ -5,6 +5,9 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <algorithm>
+#include <string>
+
 #include "common/qt/qt_text.h"
 #include "common/qt/twips.h"
 #include "ui/core/help.h"
@@ -32,6 +35,7 @@ QTableWidget* MakeGrid(QWidget* parent, const char* name, const char* accessible
     if (tw == 0) grid->setColumnHidden(c, true);
     else if (tw > 0) grid->setColumnWidth(c, Px(parent, tw));
   }
+  for (int c = 0; c < grid->columnCount(); ++c) grid->horizontalHeader()->setProperty(("designed" + std::to_string(c)).c_str(), grid->columnWidth(c));
   return grid;
 }
 
@@ -53,6 +57,14 @@ void FillGridRows(QTableWidget* grid, const std::vector<std::vector<std::string>
       if (c == 0) item->setBackground(grid->palette().button());
       grid->setItem(r, c, item);
     }
+  // The designed widths are the least a column gets: a type code or a mode is
+  // never cut off.
+  for (int c = 0; c < columns; ++c) {
+    if (grid->isColumnHidden(c)) continue;
+    const int designed = grid->horizontalHeader()->property(("designed" + std::to_string(c)).c_str()).toInt();
+    grid->resizeColumnToContents(c);
+    grid->setColumnWidth(c, std::max(designed, grid->columnWidth(c)));
+  }
   grid->setUpdatesEnabled(true);
 }
 
