@@ -22,19 +22,14 @@
 #include "sim/core/demo_plan.h"
 #include "sim/core/sim_fixture.h"
 #include "support/fake_desktop.h"
+#include "support/wait_until.h"
 #include "support/pty_scanner.h"
 #include "ui/qt/main_window.h"
 
 using namespace scandeck;
+using scandeck::testing::WaitUntil;
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done, int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QTest::qWait(20);
-  return done();
-}
 
 struct Session {
   explicit Session(const QString& folder)

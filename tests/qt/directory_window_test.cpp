@@ -27,12 +27,14 @@
 #include "sim/tool/pty_bridge.h"
 #include "support/accessible_names.h"
 #include "support/fake_desktop.h"
+#include "support/wait_until.h"
 #include "support/fake_port.h"
 #include "support/temp_dir.h"
 #include "ui/qt/main_window.h"
 
 using namespace scandeck;
 using scandeck::testing::FakeDesktop;
+using scandeck::testing::WaitUntil;
 using scandeck::testing::FakePort;
 
 namespace {
@@ -47,13 +49,6 @@ T* Child(QWidget* w, const char* name) {
 QString Cell(QTableWidget* grid, int row, int column) {
   auto* item = grid->item(row, column);
   return item ? item->text() : QString();
-}
-
-bool WaitUntil(const std::function<bool()>& done, int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (!done() && t.elapsed() < ms) QTest::qWait(20);
-  return done();
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "freqdir/core/freq_dir_core.h"
 
 #include <cctype>
-#include <cmath>
 #include <set>
 
 #include "common/core/failure.h"
@@ -12,12 +11,6 @@ namespace scandeck {
 
 namespace {
 
-int WholeValue(std::string_view text) {
-  const double v = NumericValue(text);
-  if (!std::isfinite(v) || v > 1e6 || v < -1e6) return -1;
-  return static_cast<int>(std::lround(v));
-}
-
 bool Digits(std::string_view text) {
   if (text.empty()) return false;
   for (char c : text)
@@ -26,8 +19,6 @@ bool Digits(std::string_view text) {
 }
 
 bool ValidBank(int bank) { return bank >= 1 && bank <= kFreqBanks; }
-
-std::string Cut(std::string_view text, std::size_t width) { return std::string(TrimBlanks(text).substr(0, width)); }
 
 // The channels of `first`..`last` that the complete lines of `buffer` answer.
 int Answered(std::string_view buffer, int first, int last) {
@@ -44,7 +35,7 @@ std::optional<int> ApplyChannelReply(std::string_view line, FreqDirectory& dir, 
   // Anything shorter, or without digits where the numbers stand, is not a channel
   // reply (noise, a scanner at another speed) and must not touch a channel.
   if (line.size() < 23 || line[0] != 'C' || !Digits(Mid(line, 2, 3)) || !Digits(Mid(line, 7, 8))) return std::nullopt;
-  const int n = WholeValue(Mid(line, 2, 3));
+  const int n = ListValue(Mid(line, 2, 3));
   if (n < 1 || n > kFreqChannels) return std::nullopt;
   FreqChannel& channel = dir[n];
   channel.channel = n;
@@ -60,7 +51,7 @@ FreqDirCore::FreqDirCore(ReadLink link, Reporter& reporter, FreqDirectory& dir, 
 
 void FreqDirCore::BankCmb_Click(std::string_view text) {
   ReceiveBuffer.clear();
-  bank_ = WholeValue(text);
+  bank_ = ListValue(text);
   if (bank_ == 0) return;
   progress_ = 0;
   last_channel_ = bank_ * kChannelsPerBank;
@@ -136,20 +127,20 @@ void FreqDirCore::FormatGrid() {
 
 void FreqDirCore::FreqList_Select(int row) {
   int n = 0;
-  if (row >= 1 && row <= static_cast<int>(grid_.size())) n = WholeValue(grid_[static_cast<std::size_t>(row - 1)][0]);
+  if (row >= 1 && row <= static_cast<int>(grid_.size())) n = ListValue(grid_[static_cast<std::size_t>(row - 1)][0]);
   if (n < 0 || n > kFreqChannels) n = 0;
   const FreqChannel& c = dir_[n];
   panel_ = {std::to_string(c.channel), c.frequency, c.type, c.name};
 }
 
 void FreqDirCore::SaveImg_Click(const FreqPanel& panel) {
-  const int n = WholeValue(panel.ChBox);
+  const int n = ListValue(panel.ChBox);
   if (n < 1 || n > kFreqChannels || !ValidBank(bank_)) return;
   // Only what the user edits here changes: the frequency and the flags stay as
   // the scanner last reported them.
   FreqChannel& c = dir_[n];
-  c.type = Cut(panel.TypeCmb, 3);
-  c.name = Cut(panel.NameBox, 40);
+  c.type = RecordText(panel.TypeCmb, 3);
+  c.name = RecordText(panel.NameBox, 40);
   panel_ = panel;
   panel_.TypeCmb = c.type;
   panel_.NameBox = c.name;
@@ -158,7 +149,7 @@ void FreqDirCore::SaveImg_Click(const FreqPanel& panel) {
 }
 
 void FreqDirCore::DeleteImg_Click(std::string_view channel_box) {
-  const int n = WholeValue(channel_box);
+  const int n = ListValue(channel_box);
   if (n < 1 || n > kFreqChannels || !ValidBank(bank_)) return;
   // Mode "Normal" and the locale's separator, so that the deleted channel reads
   // back from bank.dat exactly as the grid shows it now.

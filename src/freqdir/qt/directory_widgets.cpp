@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QPixmap>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <string>
@@ -135,6 +136,46 @@ QToolButton* MakePictureButton(QWidget* parent, const char* name, const QString&
   button->setAccessibleName(caption);
   button->setAutoRaise(true);
   return button;
+}
+
+DirectoryControls MakeDirectoryControls(QWidget* parent, const char* wait_caption) {
+  DirectoryControls c{};
+  c.from = new QGroupBox("Data from", parent);
+  c.Option1 = new QRadioButton("Scanner*", c.from);
+  c.Option1->setObjectName("Option1");
+  c.Option1->setAccessibleName("Scanner*, data from the scanner");
+  c.Option2 = new QRadioButton("File", c.from);
+  c.Option2->setObjectName("Option2");
+  c.Option2->setAccessibleName("File, data from the file");
+  c.Option2->setChecked(true);
+  auto* from_layout = new QVBoxLayout(c.from);
+  from_layout->addWidget(c.Option1);
+  from_layout->addWidget(c.Option2);
+
+  c.to = new QGroupBox("Data to ", parent);
+  c.WriteFileChk = new QCheckBox("File", c.to);
+  c.WriteFileChk->setObjectName("WriteFileChk");
+  c.WriteFileChk->setAccessibleName("File, data to the file");
+  c.WriteFileChk->setChecked(true);
+  c.WriteScannerChk = new QCheckBox("Scanner", c.to);
+  c.WriteScannerChk->setObjectName("WriteScannerChk");
+  c.WriteScannerChk->setAccessibleName("Scanner, data to the scanner");
+  c.WriteScannerChk->setEnabled(false);
+  auto* to_layout = new QVBoxLayout(c.to);
+  to_layout->addWidget(c.WriteFileChk);
+  to_layout->addWidget(c.WriteScannerChk);
+
+  c.WaitLbl = new QLabel(wait_caption, parent);
+  c.WaitLbl->setObjectName("WaitLbl");
+  c.WaitLbl->setStyleSheet("color: #b00000; font-weight: bold;");
+  c.WaitLbl->hide();
+  c.note = new QLabel("* Primary Scanner, but also File for the Name", parent);
+  c.note->setWordWrap(true);
+  c.OkCmd = new QPushButton("OK", parent);
+  c.OkCmd->setObjectName("OkCmd");
+  c.CancelCmd = new QPushButton("Cancel", parent);
+  c.CancelCmd->setObjectName("CancelCmd");
+  return c;
 }
 
 QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent) {

@@ -1,10 +1,13 @@
 #pragma once
 // The pieces both directory windows are built from: the grid, the picture
 // buttons, the framed choices and the selected-entry panel's rows.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QToolButton>
 #include <array>
@@ -28,6 +31,22 @@ QComboBox* MakeBankList(QWidget* parent, const char* name, const QString& captio
 // The type list: editable, the 17 codes in order.
 QComboBox* MakeTypeList(QWidget* parent);
 QToolButton* MakePictureButton(QWidget* parent, const char* name, const QString& caption, bool save);
+// "Data from" ("Scanner*" / "File", File chosen) and "Data to " ("File" ticked,
+// "Scanner" disabled), the progress label, the fixed note and OK / Cancel.
+struct DirectoryControls {
+  QGroupBox* from;
+  QRadioButton* Option1;
+  QRadioButton* Option2;
+  QGroupBox* to;
+  QCheckBox* WriteFileChk;
+  QCheckBox* WriteScannerChk;
+  QLabel* WaitLbl;
+  QLabel* note;
+  QPushButton* OkCmd;
+  QPushButton* CancelCmd;
+};
+DirectoryControls MakeDirectoryControls(QWidget* parent, const char* wait_caption);
+
 // A caption label for `buddy`, so that the field's accessible name carries it.
 QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent);
 

@@ -30,30 +30,14 @@ FreqDir::FreqDir(MainCore& core, QWidget* main_window)
                       std::vector<int>(kFreqColumnTwips.begin(), kFreqColumnTwips.end()));
   SetHeader(FreqList, std::vector<std::string_view>(kFreqOpeningHeader.begin(), kFreqOpeningHeader.end()));
 
-  auto* from = new QGroupBox("Data from", this);
-  Option1 = new QRadioButton("Scanner*", from);
-  Option1->setObjectName("Option1");
-  Option2 = new QRadioButton("File", from);
-  Option2->setObjectName("Option2");
-  Option1->setAccessibleName("Scanner*, data from the scanner");
-  Option2->setAccessibleName("File, data from the file");
-  Option2->setChecked(true);
-  auto* from_layout = new QVBoxLayout(from);
-  from_layout->addWidget(Option1);
-  from_layout->addWidget(Option2);
-
-  auto* to = new QGroupBox("Data to ", this);
-  WriteFileChk = new QCheckBox("File", to);
-  WriteFileChk->setObjectName("WriteFileChk");
-  WriteFileChk->setAccessibleName("File, data to the file");
-  WriteFileChk->setChecked(true);
-  WriteScannerChk = new QCheckBox("Scanner", to);
-  WriteScannerChk->setObjectName("WriteScannerChk");
-  WriteScannerChk->setAccessibleName("Scanner, data to the scanner");
-  WriteScannerChk->setEnabled(false);
-  auto* to_layout = new QVBoxLayout(to);
-  to_layout->addWidget(WriteFileChk);
-  to_layout->addWidget(WriteScannerChk);
+  const DirectoryControls shared = MakeDirectoryControls(this, kFreqWaitCaption);
+  Option1 = shared.Option1;
+  Option2 = shared.Option2;
+  WriteFileChk = shared.WriteFileChk;
+  WriteScannerChk = shared.WriteScannerChk;
+  WaitLbl = shared.WaitLbl;
+  OkCmd = shared.OkCmd;
+  CancelCmd = shared.CancelCmd;
 
   auto* details = new QGroupBox("Selected Channel Details", this);
   ChBox = new QLineEdit(details);
@@ -88,18 +72,6 @@ FreqDir::FreqDir(MainCore& core, QWidget* main_window)
   ChBox->setFixedWidth(ChBox->fontMetrics().horizontalAdvance("0000") + 12);
   FreqBox->setFixedWidth(FreqBox->fontMetrics().horizontalAdvance("000.00000") + 12);
 
-  WaitLbl = new QLabel(kFreqWaitCaption, this);
-  WaitLbl->setObjectName("WaitLbl");
-  WaitLbl->setStyleSheet("color: #b00000; font-weight: bold;");
-  WaitLbl->hide();
-  auto* note = new QLabel("* Primary Scanner, but also File for the Name", this);
-  note->setWordWrap(true);
-
-  OkCmd = new QPushButton("OK", this);
-  OkCmd->setObjectName("OkCmd");
-  CancelCmd = new QPushButton("Cancel", this);
-  CancelCmd->setObjectName("CancelCmd");
-
   auto* top = new QHBoxLayout;
   top->addWidget(Caption("Freq Bank", BankCmb, this));
   top->addWidget(BankCmb);
@@ -107,9 +79,9 @@ FreqDir::FreqDir(MainCore& core, QWidget* main_window)
   top->addWidget(WaitLbl);
   top->addStretch();
   auto* side = new QVBoxLayout;
-  side->addWidget(from);
-  side->addWidget(to);
-  side->addWidget(note);
+  side->addWidget(shared.from);
+  side->addWidget(shared.to);
+  side->addWidget(shared.note);
   side->addWidget(details);
   side->addStretch();
   auto* buttons = new QHBoxLayout;

@@ -1,6 +1,5 @@
 #include "iddir/core/id_dir_core.h"
 
-#include <cmath>
 #include <set>
 
 #include "common/core/failure.h"
@@ -11,15 +10,7 @@ namespace scandeck {
 
 namespace {
 
-int WholeValue(std::string_view text) {
-  const double v = NumericValue(text);
-  if (!std::isfinite(v) || v > 1e6 || v < -1e6) return -1;
-  return static_cast<int>(std::lround(v));
-}
-
 bool InLists(int value) { return value >= 1 && value <= kIdBanksPerBank; }
-
-std::string Cut(std::string_view text, std::size_t width) { return std::string(TrimBlanks(text).substr(0, width)); }
 
 // Letter of ID bank g: "A" for 1 .. "J" for 10; 0 outside.
 int LetterBank(char letter) {
@@ -74,7 +65,7 @@ IdReply ApplyIdReply(std::string_view line, IdDirectory& dir, int& bank, std::st
 IdDirCore::IdDirCore(ReadLink link, Reporter& reporter, const Clock& clock, IdDirectory& dir, RecordFile& file)
     : link_(link), reporter_(reporter), clock_(clock), dir_(dir), file_(file) {}
 
-int IdDirCore::idBank() const { return WholeValue(IDBankText); }
+int IdDirCore::idBank() const { return ListValue(IDBankText); }
 
 bool IdDirCore::send(std::string_view command, Failure& failure) {
   const Failure f = link_.link().SendCommand(command);
@@ -90,7 +81,7 @@ void IdDirCore::reportIf(const char* label, const Failure& failure) {
 void IdDirCore::IDBankCmb_Click() {
   ReceiveBuffer.clear();
   step_ = 0;
-  bank_ = WholeValue(BankText);
+  bank_ = ListValue(BankText);
   const int g = idBank();
   if (bank_ <= 0 || g <= 0) return;
   progress_ = 0;
@@ -198,7 +189,7 @@ void IdDirCore::Close() {
 void IdDirCore::FormatGrid() {
   grid_.clear();
   ++grid_version_;
-  bank_ = WholeValue(BankText);
+  bank_ = ListValue(BankText);
   const int g = idBank();
   if (!InLists(bank_) || !InLists(g)) {
     reportIf("Formatting Grid Error : ", kOutOfRange);
@@ -216,7 +207,7 @@ void IdDirCore::IDList_Select(int row) {
   // would otherwise reach into the neighbouring ID banks.
   const int g = idBank();
   selected_entry_ = (row >= 1 && row <= kIdsPerIdBank && InLists(g)) ? IdEntryIndex(g, row) : 0;
-  bank_ = WholeValue(BankText);
+  bank_ = ListValue(BankText);
   const IdEntry& entry = dir_.at(bank_, selected_entry_);
   panel_ = {Shown(entry.channel), Shown(entry.id), Shown(entry.type), Shown(entry.name)};
 }
@@ -233,12 +224,12 @@ std::optional<std::string> IdDirCore::NameBox_Change(const IdPanel& panel) {
 }
 
 void IdDirCore::SaveImg_Click(const IdPanel& panel) {
-  bank_ = WholeValue(BankText);
+  bank_ = ListValue(BankText);
   IdEntry* entry = InLists(idBank()) ? dir_.find(bank_, selected_entry_) : nullptr;
   if (!entry) return;
   entry->id = panel.IDBox;
-  entry->type = Cut(panel.TypeCmb, 3);
-  entry->name = Cut(panel.NameBox, 40);
+  entry->type = RecordText(panel.TypeCmb, 3);
+  entry->name = RecordText(panel.NameBox, 40);
   entry->lockout.clear();
   entry->mode.clear();
   panel_ = {entry->channel, entry->id, entry->type, entry->name};
@@ -247,7 +238,7 @@ void IdDirCore::SaveImg_Click(const IdPanel& panel) {
 }
 
 void IdDirCore::DeleteImg_Click() {
-  bank_ = WholeValue(BankText);
+  bank_ = ListValue(BankText);
   IdEntry* entry = InLists(idBank()) ? dir_.find(bank_, selected_entry_) : nullptr;
   if (!entry) return;
   entry->id = "------";
@@ -261,7 +252,7 @@ void IdDirCore::DeleteImg_Click() {
 }
 
 void IdDirCore::WriteBank() {
-  const int bank = WholeValue(BankText);
+  const int bank = ListValue(BankText);
   const int g = idBank();
   if (!InLists(bank) || !InLists(g)) return;
   reportIf("Writting Bank Error : ", WriteIdBank(file_, dir_, bank, g));

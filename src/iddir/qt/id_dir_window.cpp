@@ -37,30 +37,14 @@ IDdir::IDdir(MainCore& core, const Clock& clock, QWidget* main_window)
   IDList = MakeGrid(content_, "IDList", "IDs of the ID bank", widths);
   SetHeader(IDList, std::vector<std::string_view>(kIdGridHeader.begin(), kIdGridHeader.end()));
 
-  auto* from = new QGroupBox("Data from", content_);
-  Option1 = new QRadioButton("Scanner*", from);
-  Option1->setObjectName("Option1");
-  Option2 = new QRadioButton("File", from);
-  Option2->setObjectName("Option2");
-  Option1->setAccessibleName("Scanner*, data from the scanner");
-  Option2->setAccessibleName("File, data from the file");
-  Option2->setChecked(true);
-  auto* from_layout = new QVBoxLayout(from);
-  from_layout->addWidget(Option1);
-  from_layout->addWidget(Option2);
-
-  auto* to = new QGroupBox("Data to ", content_);
-  WriteFileChk = new QCheckBox("File", to);
-  WriteFileChk->setObjectName("WriteFileChk");
-  WriteFileChk->setAccessibleName("File, data to the file");
-  WriteFileChk->setChecked(true);
-  WriteScannerChk = new QCheckBox("Scanner", to);
-  WriteScannerChk->setObjectName("WriteScannerChk");
-  WriteScannerChk->setAccessibleName("Scanner, data to the scanner");
-  WriteScannerChk->setEnabled(false);
-  auto* to_layout = new QVBoxLayout(to);
-  to_layout->addWidget(WriteFileChk);
-  to_layout->addWidget(WriteScannerChk);
+  const DirectoryControls shared = MakeDirectoryControls(content_, kIdWaitCaption);
+  Option1 = shared.Option1;
+  Option2 = shared.Option2;
+  WriteFileChk = shared.WriteFileChk;
+  WriteScannerChk = shared.WriteScannerChk;
+  WaitLbl = shared.WaitLbl;
+  OkCmd = shared.OkCmd;
+  CancelCmd = shared.CancelCmd;
 
   auto* details = new QGroupBox("Selected ID Details", content_);
   ChBox = new QLineEdit(details);
@@ -101,18 +85,6 @@ IDdir::IDdir(MainCore& core, const Clock& clock, QWidget* main_window)
   SystemLbl = new QLabel(content_);
   SystemLbl->setObjectName("SystemLbl");
   SystemLbl->setAccessibleName("Trunked system: none");
-  WaitLbl = new QLabel(kIdWaitCaption, content_);
-  WaitLbl->setObjectName("WaitLbl");
-  WaitLbl->setStyleSheet("color: #b00000; font-weight: bold;");
-  WaitLbl->hide();
-  auto* note = new QLabel("* Primary Scanner, but also File for the Name", content_);
-  note->setWordWrap(true);
-
-  OkCmd = new QPushButton("OK", content_);
-  OkCmd->setObjectName("OkCmd");
-  CancelCmd = new QPushButton("Cancel", content_);
-  CancelCmd->setObjectName("CancelCmd");
-
   auto* top = new QHBoxLayout;
   top->addWidget(Caption("Freq Bank", BankCmb, content_));
   top->addWidget(BankCmb);
@@ -125,9 +97,9 @@ IDdir::IDdir(MainCore& core, const Clock& clock, QWidget* main_window)
   top->addWidget(WaitLbl);
   top->addStretch();
   auto* side = new QVBoxLayout;
-  side->addWidget(from);
-  side->addWidget(to);
-  side->addWidget(note);
+  side->addWidget(shared.from);
+  side->addWidget(shared.to);
+  side->addWidget(shared.note);
   side->addWidget(details);
   side->addStretch();
   auto* buttons = new QHBoxLayout;

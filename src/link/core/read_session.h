@@ -21,6 +21,12 @@ inline constexpr std::size_t kReceiveBufferLimit = 64 * 1024;
 inline constexpr int kSilentTicksBound = 6;
 inline constexpr int kWaitTicksBound = 46;
 
+// What a directory window's list or box holds as a whole number: its numeric
+// value rounded, -1 for anything too large to name a bank or an entry.
+int ListValue(std::string_view text);
+// A typed field as its record keeps it: blanks trimmed, cut to `width`.
+std::string RecordText(std::string_view text, std::size_t width);
+
 // Complete lines of `buffer`: each carriage return ends one and is dropped, text
 // after the last one is dropped. At most `max_lines`; `overflow` says whether
 // more were there.
