@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick
   dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
+  trayer xdotool x11-utils
   fonts-comic-neue fonts-liberation2
 )
 missing=()

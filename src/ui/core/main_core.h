@@ -17,6 +17,7 @@
 #include "link/core/pag_com.h"
 #include "link/core/poll_cycle.h"
 #include "link/core/process_replies.h"
+#include "link/core/protocol.h"
 #include "link/core/read_session.h"
 #include "link/core/scanner_status.h"
 #include "ui/core/compact_view.h"
@@ -97,6 +98,10 @@ class MainCore final : public ConfigTarget {
 
   // --- compact window
   void EnterCompactMode(bool pop_up);
+  void PopUpLbl_Click() { SwitchToPopUp(Compact); }
+  void HoldCmd_Click() { link_.Send(protocol::cmd::kKeyHold); }
+  void picTray_DoubleClick() { ShowFromTray(Compact); }
+  void SmartView_Unload() { CloseCompactView(Compact); }
 
   // The 50 ms tick.
   void MainTimer_Timer() { poll_.MainTimer_Timer(); }

@@ -24,6 +24,7 @@
 #include "freqdir/qt/freq_dir_window.h"
 #include "iddir/qt/id_dir_window.h"
 #include "log/qt/log_window.h"
+#include "ui/qt/tray_icon.h"
 #include "ui/core/help.h"
 #include "ui/qt/about_window.h"
 #include "ui/qt/help_windows.h"
@@ -51,6 +52,8 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent) : QMainWindow(parent), c
   setObjectName("main");
   setWindowTitle(contact::kProgramTitle);
   setWindowIcon(QIcon(pictures::AppIcon(64)));
+  tray_ = new TrayIcon(this);
+  tray_->onDoubleClick = [this] { picTray_DoubleClick(); };
   buildMenus();
 
   auto* client = new QWidget(this);
@@ -96,10 +99,8 @@ void MainWindow::buildMenus() {
   Exit = add(file, "E&xit", "Exit", [this] { core_.Exit_Click(); });
 
   auto* mode = menuBar()->addMenu("  Mo&de  ");
-  SmartViewMode = add(mode, "Smart &View Mode", "SmartViewMode", nullptr);
-  PopUpSmartViewMode = add(mode, "&PopUp Smart View Mode", "PopUpSmartViewMode", nullptr);
-  SmartViewMode->setEnabled(false);
-  PopUpSmartViewMode->setEnabled(false);
+  SmartViewMode = add(mode, "Smart &View Mode", "SmartViewMode", [this] { SmartViewMode_Click(); });
+  PopUpSmartViewMode = add(mode, "&PopUp Smart View Mode", "PopUpSmartViewMode", [this] { PopUpSmartViewMode_Click(); });
   mode->addSeparator();
   Scan = add(mode, "&Scan     Alt+S", "Scan", [this] { core_.Send(ModeMenuCommands(ModeMenu::Scan)); });
   Manual = add(mode, "&Manual     Alt+M", "Manual", [this] { core_.Send(ModeMenuCommands(ModeMenu::Manual)); });
@@ -310,6 +311,7 @@ void MainWindow::ApplyLimit_Click() { core_.ApplyLimit_Click(FromQt(LLbox->text(
 void MainWindow::Searching_Click() { core_.Send({std::string(protocol::cmd::kLowerLimit)}); }
 
 void MainWindow::render() {
+  renderCompact();
   const ScannerStatus& s = core_.Status;
   ShowValue(ModeLbl, s.ModeText);
   ShowValue(FrequencyBox, s.FrequencyText);

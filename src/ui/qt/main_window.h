@@ -26,6 +26,8 @@ namespace scandeck {
 class ClickLabel;
 class HelpType;
 class FreqDir;
+class SmartView;
+class TrayIcon;
 class IDdir;
 class HelpCenterTuning;
 class Log;
@@ -62,6 +64,13 @@ class MainWindow : public QMainWindow {
   void Aboutit_Click();
   void SetupLog_Click();
   void EditMemories_Click();
+  // The compact modes (main_compact.cpp).
+  void SmartViewMode_Click() { enterCompactMode(false); }
+  void PopUpSmartViewMode_Click() { enterCompactMode(true); }
+  void SmartView_Unload();
+  void picTray_DoubleClick();
+  SmartView* smartView() const { return smart_view_; }
+  TrayIcon& tray() { return *tray_; }
   void EditIDdir_Click();
 
  protected:
@@ -160,6 +169,10 @@ class MainWindow : public QMainWindow {
   QPointer<HelpType> help_type_;
   QPointer<HelpCenterTuning> help_center_tuning_;
   QPointer<Log> log_window_;
+  void enterCompactMode(bool pop_up);
+  void renderCompact();
+  SmartView* smart_view_ = nullptr;
+  TrayIcon* tray_;
   QPointer<FreqDir> freq_dir_;
   QPointer<IDdir> id_dir_;
   SteadyClock clock_;
