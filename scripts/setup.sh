@@ -9,6 +9,7 @@ packages=(
   xvfb xauth imagemagick
   dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   trayer xdotool x11-utils
+  poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
   fonts-comic-neue fonts-liberation2
 )
 missing=()

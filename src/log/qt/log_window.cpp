@@ -18,20 +18,6 @@
 
 namespace scandeck {
 
-namespace {
-ClickLabel* Command(const QString& caption, const char* name, const QString& accessible, QWidget* parent) {
-  auto* label = new ClickLabel(caption, parent);
-  label->setObjectName(name);
-  label->setAccessibleName(accessible);
-  label->setFont(main_ui::CaptionFont(9, true));
-  label->setMinimumSize(90, 26);
-  label->setStyleSheet(
-      "QLabel { border: 1px solid #909090; border-radius: 3px; background: #f4f4f4; padding: 2px 10px; }"
-      "QLabel[focused=\"true\"] { border: 2px solid #3070d0; }");
-  return label;
-}
-}  // namespace
-
 Log::Log(MainCore& core, QWidget* parent) : QWidget(parent, Qt::Window), core_(core) {
   setObjectName("Log");
   setWindowTitle("General Log Setup");
@@ -78,8 +64,8 @@ Log::Log(MainCore& core, QWidget* parent) : QWidget(parent, Qt::Window), core_(c
   specific->addWidget(FileNameBox, 1);
   fileLayout->addLayout(specific);
 
-  OkCmd = Command("OK", "OkCmd", "OK, keep these log settings", this);
-  CancelCmd = Command("Cancel", "CancelCmd", "Cancel", this);
+  OkCmd = main_ui::CommandLabel("OK", "OkCmd", "OK, keep these log settings", this);
+  CancelCmd = main_ui::CommandLabel("Cancel", "CancelCmd", "Cancel", this);
   connect(OkCmd, &ClickLabel::clicked, this, &Log::OkCmd_Click);
   connect(CancelCmd, &ClickLabel::clicked, this, &Log::CancelCmd_Click);
 

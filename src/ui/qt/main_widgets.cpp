@@ -48,6 +48,18 @@ QString LitName(const ClickLabel* toggle) {
 
 }  // namespace
 
+ClickLabel* CommandLabel(const QString& caption, const char* name, const QString& accessible, QWidget* parent) {
+  auto* label = new ClickLabel(caption, parent);
+  label->setObjectName(name);
+  label->setAccessibleName(accessible);
+  label->setFont(main_ui::CaptionFont(9, true));
+  label->setMinimumSize(90, 26);
+  label->setStyleSheet(
+      "QLabel { border: 1px solid #909090; border-radius: 3px; background: #f4f4f4; padding: 2px 10px; }"
+      "QLabel[focused=\"true\"] { border: 2px solid #3070d0; }");
+  return label;
+}
+
 QFont CaptionFont(double points, bool bold) {
   QFont font(CaptionFamily());
   font.setPointSizeF(points);

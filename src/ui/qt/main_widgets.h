@@ -37,6 +37,8 @@ ClickLabel* Toggle(const QString& caption, const QString& name, const QString& w
                    double t, double w, double h, const QString& on = "on", const QString& off = "off");
 ClickLabel* Picture(const QPixmap& pixmap, const QString& name, const QString& accessible, QWidget* parent, double l,
                     double t, double w, double h);
+// A framed label used as a command button in the secondary windows ("OK", "Print").
+ClickLabel* CommandLabel(const QString& caption, const char* name, const QString& accessible, QWidget* parent);
 QGroupBox* Frame(const QString& caption, const char* name, QWidget* parent, double l, double t, double w, double h);
 QLineEdit* Box(const char* name, const QString& accessible, QWidget* parent, double l, double t, double w, double h);
 

@@ -24,6 +24,7 @@
 #include "freqdir/qt/freq_dir_window.h"
 #include "iddir/qt/id_dir_window.h"
 #include "log/qt/log_window.h"
+#include "print/qt/print_window.h"
 #include "ui/qt/tray_icon.h"
 #include "ui/core/help.h"
 #include "ui/qt/about_window.h"
@@ -110,8 +111,7 @@ void MainWindow::buildMenus() {
   auto* memories = menuBar()->addMenu("  M&emories  ");
   EditIDdir = add(memories, "Edit &ID Directory", "EditIDdir", [this] { EditIDdir_Click(); });
   EditMemories = add(memories, "&Edit Frequencies Directory", "EditMemories", [this] { EditMemories_Click(); });
-  PrintListsMnu = add(memories, "&Print Lists", "PrintListsMnu", nullptr);
-  PrintListsMnu->setEnabled(false);
+  PrintListsMnu = add(memories, "&Print Lists", "PrintListsMnu", [this] { PrintListsMnu_Click(); });
 
   auto* options = menuBar()->addMenu("  &Options  ");
   LogFontion = options->addMenu("&Log Function");
@@ -192,6 +192,16 @@ void MainWindow::EditIDdir_Click() {
   id_dir_->show();
   id_dir_->raise();
   id_dir_->activateWindow();
+}
+
+void MainWindow::PrintListsMnu_Click() {
+  if (!print_window_) {
+    print_window_ = new PrintFrm(core_, printers_, this);
+    print_window_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  print_window_->show();
+  print_window_->raise();
+  print_window_->activateWindow();
 }
 
 void MainWindow::SetupLog_Click() {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "common/core/clock.h"
+#include "print/qt/printers.h"
 #include "ui/core/main_core.h"
 
 class QAction;
@@ -31,6 +32,7 @@ class TrayIcon;
 class IDdir;
 class HelpCenterTuning;
 class Log;
+class PrintFrm;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -72,6 +74,7 @@ class MainWindow : public QMainWindow {
   SmartView* smartView() const { return smart_view_; }
   TrayIcon& tray() { return *tray_; }
   void EditIDdir_Click();
+  void PrintListsMnu_Click();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -169,6 +172,8 @@ class MainWindow : public QMainWindow {
   QPointer<HelpType> help_type_;
   QPointer<HelpCenterTuning> help_center_tuning_;
   QPointer<Log> log_window_;
+  QPointer<PrintFrm> print_window_;
+  QtPrinters printers_;
   void enterCompactMode(bool pop_up);
   void renderCompact();
   SmartView* smart_view_ = nullptr;
