@@ -44,11 +44,13 @@ class TestPrinters final : public Printers {
   std::vector<PrinterInfo> printers;
   std::string current_name;
   std::vector<std::string> jobs;  // "name copies"
+  QString failure;                // what a printer that fails says
   std::vector<PrinterInfo> installed() override { return printers; }
   std::string current() override { return current_name; }
   QString print(const std::string& name, const QString& pdf_file, int copies,
                 const std::function<ListPage(PageMetrics&)>& layout) override {
     jobs.push_back(name + " " + std::to_string(copies));
+    if (!failure.isEmpty()) return failure;
     return pdf_file.isEmpty() ? QString() : QtPrinters().print(name, pdf_file, copies, layout);
   }
 };
@@ -162,6 +164,11 @@ TEST(PrintWindow, StartStateOptionsCopiesAndChecks) {
   app.print("2", "150");
   EXPECT_EQ(app.printers.jobs, std::vector<std::string>{"Laser 99"}) << "the portrait printer, copies brought into range";
   EXPECT_TRUE(app.form->isVisible()) << "stays open after printing";
+  app.printers.failure = "the printer is out of paper";
+  app.desktop.events.clear();
+  app.print("2", "1");
+  EXPECT_EQ(app.desktop.events, std::vector<std::string>{
+                                    "warn ScanDeck - Print List...: Printing on \"Laser\" failed: the printer is out of paper."});
   emit app.at<ClickLabel>("CancelCmd")->clicked();
   EXPECT_FALSE(app.form->isVisible());
 }
