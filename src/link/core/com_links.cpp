@@ -58,11 +58,12 @@ Failure LinkPort(int port_number, const std::string& device, const std::string& 
     return Failure{errc::kPathFileAccess,
                    local.string() + " is not a link; it was left as it is"};
   // A new link beside the old one, renamed over it: the port is never without one.
-  fs::path fresh = local;
-  fresh += ".new";
-  fs::remove(fresh, ec);
+  // Only a link of ours left there by an interrupted run is cleared first.
+  const fs::path fresh = local.parent_path() / ("." + ComLinkName(port_number) + ".scandeck-new");
+  if (fs::is_symlink(fs::symlink_status(fresh, ec))) fs::remove(fresh, ec);
   fs::create_symlink(device, fresh, ec);
-  if (!ec) fs::rename(fresh, local, ec);
+  if (ec) return FailureFromErrno(ec.value());
+  fs::rename(fresh, local, ec);
   if (ec) {
     std::error_code ignored;
     fs::remove(fresh, ignored);
