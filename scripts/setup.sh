@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick
+  dpkg-dev desktop-file-utils appstream
   dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   trayer xdotool x11-utils
   poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf

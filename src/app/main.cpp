@@ -4,6 +4,7 @@
 #include "app/qt/qt_desktop.h"
 #include "app/qt/start_window.h"
 #include "common/qt/qt_text.h"
+#include "link/qt/qt_serial_devices.h"
 #include "link/qt/qt_serial_port.h"
 #include "ui/core/main_core.h"
 #include "ui/qt/main_window.h"
@@ -13,11 +14,12 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName("ScanDeck");
 
   scandeck::QtSerialPort port;
+  scandeck::QtSerialDevices devices;
   scandeck::QtDesktop desktop;
   scandeck::MainCore core(port, desktop, ".", scandeck::LocaleDecimalSeparator());
   scandeck::MainWindow window(core);
   desktop.setOwner(&window);
-  desktop.setSetupRunner([&] { scandeck::RunSetupWindow(core, &window); });
+  desktop.setSetupRunner([&] { scandeck::RunSetupWindow(core, devices, &window); });
 
   window.Form_Load();
   window.show();

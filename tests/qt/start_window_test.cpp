@@ -1,4 +1,7 @@
+#include <QApplication>
 #include <QButtonGroup>
+#include <QLabel>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -12,6 +15,7 @@
 #include "support/accessible_names.h"
 #include "support/fake_desktop.h"
 #include "support/fake_port.h"
+#include "support/pty_pair.h"
 #include "support/temp_dir.h"
 #include "ui/core/main_core.h"
 
@@ -48,7 +52,7 @@ TEST(SetupWindow, OpensOnTheCurrentSettings) {
   };
   for (const auto& c : cases) {
     SetupRig setup(c.ini);
-    Start window(setup.core->CurrentSetupChoice(), nullptr);
+    Start window(setup.core->CurrentSetupChoice(), setup.core->CurrentSetupPorts({}), nullptr);
     EXPECT_EQ(window.windowTitle(), "ScanPad...");
     for (int n = 1; n <= 4; ++n) {
       const std::string port = "Options" + std::to_string(n), speed = "options2" + std::to_string(n);
@@ -57,7 +61,7 @@ TEST(SetupWindow, OpensOnTheCurrentSettings) {
     }
   }
   SetupRig named("[UserName]=Jo\r\n");
-  Start window(named.core->CurrentSetupChoice(), nullptr);
+  Start window(named.core->CurrentSetupChoice(), named.core->CurrentSetupPorts({}), nullptr);
   EXPECT_EQ(window.findChild<QLineEdit*>("UserNameBox")->text(), "Jo");
   EXPECT_TRUE(window.findChild<QPlainTextEdit*>("Text1")->toPlainText().startsWith("Put you scanner in 'PC Con' mode."));
   int controls = 0;
@@ -67,7 +71,7 @@ TEST(SetupWindow, OpensOnTheCurrentSettings) {
 
 TEST(SetupWindow, OkWritesTheChoiceSaysSoAndEndsTheProcess) {
   SetupRig setup("[UserName]=Jo\r\n[comm port]=2\r\n[comm speed]=4800,n,8,1\r\n[Log What]=101\r\n");
-  Start window(setup.core->CurrentSetupChoice(), [&](const SetupChoice& c) { setup.core->ConfirmSetup(c); });
+  Start window(setup.core->CurrentSetupChoice(), setup.core->CurrentSetupPorts({}), [&](const SetupChoice& c) { setup.core->ConfirmSetup(c); });
   window.findChild<QLineEdit*>("UserNameBox")->setText("  Sam Lee  ");
   window.findChild<QRadioButton*>("Options4")->setChecked(true);
   emit window.findChild<ClickLabel*>("OKlbl")->clicked();
@@ -81,10 +85,86 @@ TEST(SetupWindow, OkWritesTheChoiceSaysSoAndEndsTheProcess) {
 
 TEST(SetupWindow, NoSpeedChosenWritesAnEmptyValueAndCancelWritesNothing) {
   SetupRig setup("[comm port]=1\r\n[comm speed]=1200,n,8,1\r\n");
-  Start window(setup.core->CurrentSetupChoice(), [&](const SetupChoice& c) { setup.core->ConfirmSetup(c); });
+  Start window(setup.core->CurrentSetupChoice(), setup.core->CurrentSetupPorts({}), [&](const SetupChoice& c) { setup.core->ConfirmSetup(c); });
   emit window.findChild<ClickLabel*>("CancelCmd")->clicked();
   EXPECT_EQ(setup.ini(), "[comm port]=1\r\n[comm speed]=1200,n,8,1\r\n");
   EXPECT_TRUE(setup.desktop.events.empty());
   emit window.findChild<ClickLabel*>("OKlbl")->clicked();
   EXPECT_NE(setup.ini().find("\r\n[comm port]=1\r\n[comm speed]=\r\n"), std::string::npos) << setup.ini();
+}
+
+namespace {
+struct ListedDevices : SerialDeviceList {
+  std::vector<SerialDevice> list;
+  std::vector<SerialDevice> devices() override { return list; }
+};
+
+// Every caption shown whole: no label or option narrower than its text, no list entry cut off.
+std::vector<std::string> Clipped(QWidget& window) {
+  std::vector<std::string> clipped;
+  for (QWidget* w : window.findChildren<QWidget*>()) {
+    if (!w->isVisibleTo(&window) || (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w))) continue;
+    if (auto* label = qobject_cast<QLabel*>(w); label && label->wordWrap()) continue;
+    if (w->width() < w->sizeHint().width() || w->height() < w->minimumSizeHint().height())
+      clipped.push_back(w->objectName().toStdString());
+  }
+  auto* list = window.findChild<QListWidget*>("DeviceList");
+  for (int i = 0; i < list->count(); ++i)
+    if (list->fontMetrics().horizontalAdvance(list->item(i)->text()) > list->viewport()->width())
+      clipped.push_back("DeviceList: " + list->item(i)->text().toStdString());
+  return clipped;
+}
+}  // namespace
+
+TEST(SetupWindow, ShowsWhatEachPortOpensAndLinksTheChosenDevice) {
+  scandeck::testing::PtyPair ftdi, prolific;
+  ASSERT_FALSE(ftdi.name.empty() || prolific.name.empty());
+  ListedDevices found;
+  found.list = {{prolific.name, "Prolific", "USB-Serial Controller"}, {ftdi.name, "FTDI", "FT232R USB UART"}};
+  for (const bool com2_is_a_file : {false, true}) {
+    SetupRig setup("[comm port]=1\r\n[comm speed]=9600,n,8,1\r\n");
+    fs::create_symlink(ftdi.name, setup.folder.path / "com1");
+    if (com2_is_a_file) setup.folder.write("com2", "keep me");
+    Start window(setup.core->CurrentSetupChoice(), setup.core->CurrentSetupPorts(found.devices()),
+                 [&](const SetupChoice& c) { setup.core->ConfirmSetup(c); });
+    window.show();
+    QApplication::processEvents();
+    EXPECT_EQ(window.findChild<QLabel*>("PortDevice1")->text(),
+              QString::fromStdString("Com 1 opens " + ftdi.name + " through com1, present"));
+    auto* list = window.findChild<QListWidget*>("DeviceList");
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(2)->text(), QString::fromStdString(prolific.name + " (Prolific, USB-Serial Controller)"));
+    EXPECT_EQ(Clipped(window), std::vector<std::string>{});
+    int controls = 0;
+    EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(&window, controls), std::vector<std::string>{});
+
+    window.findChild<QRadioButton*>("Options2")->setChecked(true);
+    list->setCurrentRow(2);
+    emit window.findChild<ClickLabel*>("OKlbl")->clicked();
+    if (com2_is_a_file) {
+      EXPECT_EQ(scandeck::testing::Slurp(setup.folder.file("com2")), "keep me");
+      EXPECT_EQ(setup.ini(), "[comm port]=1\r\n[comm speed]=9600,n,8,1\r\n") << "nothing saved";
+      ASSERT_EQ(setup.desktop.events.size(), 1u);
+      EXPECT_EQ(setup.desktop.events[0].rfind("message: com2 was not linked to " + prolific.name, 0), 0u);
+    } else {
+      EXPECT_EQ(fs::read_symlink(setup.folder.path / "com2"), prolific.name);
+      EXPECT_NE(setup.ini().find("[comm port]=2\r\n"), std::string::npos);
+      EXPECT_EQ(setup.desktop.events.back(), "end");
+    }
+    EXPECT_EQ(fs::read_symlink(setup.folder.path / "com1"), ftdi.name) << "the other link stays";
+  }
+}
+
+TEST(SetupWindow, APortRefusedForPermissionsSaysHowToJoinDialout) {
+  for (const bool permission : {false, true}) {
+    SetupRig setup("[comm port]=1\r\n");
+    setup.port.fail_open = true;
+    if (permission) setup.port.open_refusal = {errc::kPermissionDenied, "Permission denied"};
+    setup.core->Form_Load();
+    EXPECT_EQ(setup.desktop.events, (std::vector<std::string>{"message: Comm port Error!", "setup"}));
+    Start window(setup.core->CurrentSetupChoice(), setup.core->CurrentSetupPorts({}), nullptr);
+    auto* hint = window.findChild<QLabel*>("DialoutHint");
+    EXPECT_EQ(hint->isVisibleTo(&window), permission);
+    EXPECT_TRUE(hint->text().contains("sudo usermod -aG dialout $USER")) << hint->text().toStdString();
+  }
 }

@@ -27,7 +27,7 @@ class FakePort : public SerialPort {
     opened_settings = settings;
     ++open_calls;
     if (fail_open) {
-      failure = {errc::kInvalidPortNumber, "Invalid port number"};
+      failure = open_refusal;
       return false;
     }
     is_open = true;
@@ -57,6 +57,7 @@ class FakePort : public SerialPort {
   std::function<void()> on_write;
   bool is_open = false;
   bool fail_open = false;
+  Failure open_refusal{errc::kInvalidPortNumber, "Invalid port number"};
   bool fail_writes = false;
   int open_calls = 0;
   int opened_port = 0;

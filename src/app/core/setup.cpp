@@ -23,4 +23,29 @@ ScanDeckConfig ConfigForSetup(const SetupChoice& choice, const ScanDeckConfig& c
   return config;
 }
 
+std::string PortOpensText(int port_number, const PortTarget& target) {
+  std::string text = "Com " + std::to_string(port_number) + " opens " + target.device;
+  if (target.via_link) text += " through " + ComLinkName(port_number);
+  return text + (target.exists ? ", present" : ", not present");
+}
+
+SetupPorts SetupPortsFor(const std::string& folder, std::vector<SerialDevice> found, const Failure& open_failure) {
+  SetupPorts ports;
+  for (int n = 1; n <= kSetupPorts; ++n)
+    ports.opens[static_cast<std::size_t>(n - 1)] = PortOpensText(n, TargetOfPort(n, folder));
+  ports.offered = OfferedDevices(std::move(found));
+  ports.permission_hint = open_failure.code == errc::kPermissionDenied;
+  return ports;
+}
+
+Failure LinkChosenDevice(const SetupChoice& choice, const std::string& folder) {
+  if (!choice.device || !choice.port) return {};
+  return LinkPort(*choice.port, *choice.device, folder);
+}
+
+std::string LinkFailedText(const SetupChoice& choice, const Failure& failure) {
+  return ComLinkName(choice.port.value_or(0)) + " was not linked to " + choice.device.value_or("") + ": " +
+         failure.description;
+}
+
 }  // namespace scandeck

@@ -5,9 +5,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "common/qt/click_label.h"
 #include "common/qt/qt_text.h"
@@ -23,8 +25,9 @@ QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent) {
 }
 }  // namespace
 
-Start::Start(const SetupChoice& current, std::function<void(const SetupChoice&)> confirm, QWidget* parent)
-    : QDialog(parent), confirm_(std::move(confirm)) {
+Start::Start(const SetupChoice& current, const SetupPorts& ports, std::function<void(const SetupChoice&)> confirm,
+             QWidget* parent)
+    : QDialog(parent), confirm_(std::move(confirm)), offered_(ports.offered) {
   setObjectName("Start");
   setWindowTitle("ScanPad...");
   setModal(true);
@@ -95,10 +98,50 @@ Start::Start(const SetupChoice& current, std::function<void(const SetupChoice&)>
   buttons->addWidget(OKlbl);
   buttons->addWidget(CancelCmd);
 
+  auto* devicesFrame = new QGroupBox("Serial devices", this);
+  auto* devicesLayout = new QVBoxLayout(devicesFrame);
+  for (int n = 1; n <= kSetupPorts; ++n) {
+    const QString opens = ToQt(ports.opens[static_cast<std::size_t>(n - 1)]);
+    PortDevice[n] = new QLabel(opens, devicesFrame);
+    PortDevice[n]->setObjectName(QString("PortDevice%1").arg(n));
+    PortDevice[n]->setProperty("what", "port device");
+    PortDevice[n]->setAccessibleName(opens);
+    devicesLayout->addWidget(PortDevice[n]);
+  }
+  DeviceList = new QListWidget(devicesFrame);
+  DeviceList->setObjectName("DeviceList");
+  DeviceList->addItem("Leave the links as they are");
+  for (const SerialDevice& device : offered_) DeviceList->addItem(ToQt(DeviceCaption(device)));
+  DeviceList->setCurrentRow(0);
+  // Wide enough for an adapter's whole maker and product; longer ones scroll.
+  int widest = 0;
+  for (int i = 0; i < DeviceList->count(); ++i)
+    widest = std::max(widest, DeviceList->fontMetrics().horizontalAdvance(DeviceList->item(i)->text()));
+  DeviceList->setMinimumWidth(std::min(widest, 560) + 4 * DeviceList->frameWidth() + 16);
+  const QString listCaption = "Found here; link the chosen Com port to:";
+  DeviceList->setAccessibleName(listCaption);
+  devicesLayout->addSpacing(fontMetrics().lineSpacing() / 2);
+  devicesLayout->addWidget(Caption(listCaption, DeviceList, devicesFrame));
+  devicesLayout->addWidget(DeviceList, 1);
+
+  DialoutHint = new QLabel(QString::fromLatin1(kDialoutHint), this);
+  DialoutHint->setObjectName("DialoutHint");
+  DialoutHint->setProperty("what", "permission hint");
+  DialoutHint->setAccessibleName(DialoutHint->text());
+  DialoutHint->setTextInteractionFlags(Qt::TextSelectableByMouse);  // so the command can be copied
+  DialoutHint->setVisible(ports.permission_hint);
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(nameFrame);
+  left->addWidget(messageFrame);
+  left->addWidget(configFrame);
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(left);
+  columns->addWidget(devicesFrame, 1);
+
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(nameFrame);
-  layout->addWidget(messageFrame);
-  layout->addWidget(configFrame);
+  layout->addLayout(columns);
+  layout->addWidget(DialoutHint);
   layout->addLayout(buttons);
 
   // Load: nothing is chosen unless the current settings name an offered option.
@@ -111,6 +154,8 @@ SetupChoice Start::choice() const {
   c.user_name = FromQt(UserNameBox->text());
   if (Options->checkedId() > 0) c.port = Options->checkedId();
   if (options2->checkedId() > 0) c.speed = options2->checkedId();
+  const int row = DeviceList->currentRow();
+  if (row >= 1 && row <= static_cast<int>(offered_.size())) c.device = offered_[static_cast<std::size_t>(row - 1)].path;
   return c;
 }
 
@@ -124,8 +169,9 @@ void Start::CancelCmd_Click() { reject(); }
 
 namespace scandeck {
 
-void RunSetupWindow(MainCore& core, QWidget* parent) {
-  Start window(core.CurrentSetupChoice(), [&core](const SetupChoice& choice) { core.ConfirmSetup(choice); }, parent);
+void RunSetupWindow(MainCore& core, SerialDeviceList& devices, QWidget* parent) {
+  Start window(core.CurrentSetupChoice(), core.CurrentSetupPorts(devices.devices()),
+               [&core](const SetupChoice& choice) { core.ConfirmSetup(choice); }, parent);
   window.exec();
 }
 

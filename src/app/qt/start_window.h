@@ -1,12 +1,16 @@
 #pragma once
-// The setup window: port, speed and the user's name.
+// The setup window: port, speed and the user's name; beside them, the device each
+// port opens and the serial devices found, one of which the chosen port may be
+// linked to.
 #include <QDialog>
 #include <functional>
 
 #include "app/core/setup.h"
 
 class QButtonGroup;
+class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPlainTextEdit;
 
 namespace scandeck {
@@ -17,7 +21,8 @@ class Start : public QDialog {
   Q_OBJECT
  public:
   // `confirm` stores the choice; it ends the process when it succeeds.
-  Start(const SetupChoice& current, std::function<void(const SetupChoice&)> confirm, QWidget* parent = nullptr);
+  Start(const SetupChoice& current, const SetupPorts& ports, std::function<void(const SetupChoice&)> confirm,
+        QWidget* parent = nullptr);
 
   SetupChoice choice() const;
 
@@ -32,11 +37,16 @@ class Start : public QDialog {
   QButtonGroup* options2;
   ClickLabel* OKlbl;
   ClickLabel* CancelCmd;
+  std::vector<SerialDevice> offered_;
+  QLabel* PortDevice[kSetupPorts + 1] = {};  // 1..4
+  QListWidget* DeviceList;
+  QLabel* DialoutHint;
 };
 
 class MainCore;
-// Shows the setup window modally for the current settings; its OK hands the
-// choice to the core, which writes it and ends the process.
-void RunSetupWindow(MainCore& core, QWidget* parent);
+class SerialDeviceList;
+// Shows the setup window modally for the current settings and the devices found
+// now; its OK hands the choice to the core, which links, writes and ends the process.
+void RunSetupWindow(MainCore& core, SerialDeviceList& devices, QWidget* parent);
 
 }  // namespace scandeck

@@ -1,18 +1,13 @@
 #include "link/qt/qt_serial_port.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
+
+#include "link/core/com_links.h"
 
 namespace scandeck {
 
 QString PortDeviceName(int port_number, const QString& folder) {
-  const QString local = QDir(folder).filePath(QStringLiteral("com%1").arg(port_number));
-  if (QFileInfo::exists(local)) return QFileInfo(local).absoluteFilePath();
-#ifdef Q_OS_WIN
-  return QStringLiteral("COM%1").arg(port_number);
-#else
-  return QStringLiteral("/dev/ttyS%1").arg(port_number - 1);
-#endif
+  return QFile::decodeName(TargetOfPort(port_number, QFile::encodeName(folder).toStdString()).open_path.c_str());
 }
 
 QtSerialPort::QtSerialPort(QString folder) : folder_(std::move(folder)) {
@@ -29,6 +24,8 @@ Failure OpenFailure(const QSerialPort& port) {
   switch (port.error()) {
     case QSerialPort::DeviceNotFoundError: code = errc::kInvalidPortNumber; break;
     case QSerialPort::OpenError: code = errc::kPortAlreadyOpen; break;
+    // A fresh Linux account is not in the dialout group: the setup window says how to join it.
+    case QSerialPort::PermissionError: code = errc::kPermissionDenied; break;
     case QSerialPort::UnsupportedOperationError: code = errc::kInvalidSettings; break;
     default: break;
   }

@@ -7,7 +7,7 @@
 
 namespace scandeck {
 
-// Port number n opens "comN" in the working folder when that path exists (a link
+// Port number n opens "comN" in the working folder when that entry exists (a link
 // to /dev/ttyUSB0, or to a pseudo-terminal), else the system's own name for it.
 QString PortDeviceName(int port_number, const QString& folder = QStringLiteral("."));
 

@@ -31,8 +31,8 @@ void MainCore::Form_Load() {
     desktop_.message(MailReport(kFreqFileErrorLabel, f));
   if (Failure f = LoadIdDirectory(path(kIdFileName), IdFile, Ids)) desktop_.message(MailReport(kIdFileErrorLabel, f));
 
-  Failure open_failure;
-  if (!port_.open(open_failure)) {
+  open_failure_.clear();
+  if (!port_.open(open_failure_)) {
     desktop_.message("Comm port Error!");
     desktop_.runSetup();
   }
@@ -86,7 +86,16 @@ SetupChoice MainCore::CurrentSetupChoice() const {
   return SetupChoiceFor(UserName, port_.portNumber(), port_.settings());
 }
 
+SetupPorts MainCore::CurrentSetupPorts(std::vector<SerialDevice> found) const {
+  return SetupPortsFor(folder_, std::move(found), open_failure_);
+}
+
 void MainCore::ConfirmSetup(const SetupChoice& choice) {
+  // The link first: a port pointed nowhere new must not be saved as if it were.
+  if (Failure f = LinkChosenDevice(choice, folder_)) {
+    desktop_.message(LinkFailedText(choice, f));
+    return;
+  }
   const ScanDeckConfig config = ConfigForSetup(choice, CurrentConfig());
   UserName = config.UserName;
   if (Failure f = WriteConfigFile(path(kConfigFileName), config)) {

@@ -44,9 +44,13 @@ class MainCore final : public ConfigTarget {
   void Form_Unload();
   // File > Exit: ends the process at once, nothing asked, nothing written.
   void Exit_Click() { desktop_.endProcess(); }
+  // File > Setup: the setup window, as start-up shows it when the port will not open.
+  void Config_Click() { desktop_.runSetup(); }
   // The setup window's OK: writes the configuration, says so, ends the process.
   void ConfirmSetup(const SetupChoice& choice);
   SetupChoice CurrentSetupChoice() const;
+  // The setup window's device side, for the devices the system reports now.
+  SetupPorts CurrentSetupPorts(std::vector<SerialDevice> found) const;
 
   // The current settings as the writers store them.
   ScanDeckConfig CurrentConfig() const;
@@ -140,6 +144,7 @@ class MainCore final : public ConfigTarget {
   std::string folder_;
   char separator_;
   PagCom port_;
+  Failure open_failure_;  // why start-up could not open the port, for the setup window
   Link link_;
   StatusProcessor processor_;
   PollCycle poll_;

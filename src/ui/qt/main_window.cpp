@@ -19,7 +19,6 @@
 #include "common/qt/click_label.h"
 #include "common/qt/qt_text.h"
 #include "common/qt/twips.h"
-#include "app/qt/start_window.h"
 #include "link/core/protocol.h"
 #include "freqdir/qt/freq_dir_window.h"
 #include "iddir/qt/id_dir_window.h"
@@ -90,7 +89,7 @@ void MainWindow::buildMenus() {
   auto* file = menuBar()->addMenu("  &File  ");
   SeeCode = add(file, "See &Data  Computer <=> Bc245", "SeeCode", [this] { SeeCode_Click(); });
   SeeCode->setCheckable(true);
-  Config = add(file, "&Setup", "Config", [this] { RunSetupWindow(core_, this); });
+  Config = add(file, "&Setup", "Config", [this] { core_.Config_Click(); });
   ResetAllStatusMnu = add(file, "Reset S&tatus", "ResetAllStatusMnu", [this] { core_.ResetAllStatus(); render(); });
   RemoteControlOff = add(file, "Put &Remote Control Off", "RemoteControlOff",
                          [this] { core_.Send({std::string(protocol::cmd::kKeyRemoteOff)}); });

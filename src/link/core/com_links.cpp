@@ -1,0 +1,75 @@
+#include "link/core/com_links.h"
+
+#include <cerrno>
+#include <filesystem>
+
+namespace scandeck {
+
+namespace fs = std::filesystem;
+
+namespace {
+fs::path ComPath(int port_number, const std::string& folder) {
+  return fs::path(folder.empty() ? "." : folder) / ComLinkName(port_number);
+}
+
+bool Exists(const fs::path& path) {
+  std::error_code ignored;
+  return fs::exists(path, ignored);
+}
+}  // namespace
+
+std::string ComLinkName(int port_number) { return "com" + std::to_string(port_number); }
+
+std::string PlatformPortName(int port_number) {
+#ifdef _WIN32
+  return "COM" + std::to_string(port_number);
+#else
+  return "/dev/ttyS" + std::to_string(port_number - 1);
+#endif
+}
+
+PortTarget TargetOfPort(int port_number, const std::string& folder) {
+  PortTarget target;
+  const fs::path local = ComPath(port_number, folder);
+  std::error_code ec;
+  const fs::file_status entry = fs::symlink_status(local, ec);
+  if (!ec && fs::exists(entry)) {
+    target.via_link = true;
+    target.open_path = fs::absolute(local, ec).lexically_normal().string();
+    target.device = target.open_path;
+    if (fs::is_symlink(entry)) {
+      fs::path to = fs::read_symlink(local, ec);
+      if (!ec) target.device = (to.is_absolute() ? to : local.parent_path() / to).lexically_normal().string();
+    }
+    target.exists = Exists(local);
+    return target;
+  }
+  target.open_path = target.device = PlatformPortName(port_number);
+  target.exists = Exists(target.device);
+  return target;
+}
+
+Failure LinkPort(int port_number, const std::string& device, const std::string& folder) {
+  const fs::path local = ComPath(port_number, folder);
+  if (device.empty()) return Failure{errc::kBadFileName, "No device chosen for " + ComLinkName(port_number)};
+  std::error_code ec;
+  const fs::file_status entry = fs::symlink_status(local, ec);
+  if (!ec && fs::exists(entry) && !fs::is_symlink(entry))
+    return Failure{errc::kPathFileAccess,
+                   local.string() + " is not a link; it was left as it is"};
+  // A new link beside the old one, renamed over it: the port is never without one.
+  // Only a link of ours left there by an interrupted run is cleared first.
+  const fs::path fresh = local.parent_path() / ("." + ComLinkName(port_number) + ".scandeck-new");
+  if (fs::is_symlink(fs::symlink_status(fresh, ec))) fs::remove(fresh, ec);
+  fs::create_symlink(device, fresh, ec);
+  if (ec) return FailureFromErrno(ec.value());
+  fs::rename(fresh, local, ec);
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(fresh, ignored);
+    return FailureFromErrno(ec.value());
+  }
+  return {};
+}
+
+}  // namespace scandeck

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build folder, unpacks it into a scratch root and
+# checks that the program, the simulator, the menu entry with its launcher, the icon
+# and the AppStream metadata are where a desktop looks for them, and that the
+# validators accept them. Exits 77 (skipped) with a reason when a tool is missing.
+set -u
+build=$1 id=$2
+for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli identify; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+
+# Fastest compression: the test checks contents, not size.
+if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" \
+     -D CPACK_DEBIAN_COMPRESSION_TYPE=none >"$scratch/cpack.log" 2>&1; then
+  cat "$scratch/cpack.log"; echo "FAIL: cpack"; exit 1
+fi
+deb=$(ls "$scratch"/out/*.deb)
+root=$scratch/root
+dpkg-deb -x "$deb" "$root" || { echo "FAIL: dpkg-deb -x"; exit 1; }
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 qt6-qpa-plugins; do
+  [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
+done
+
+for program in scandeck scandeck-sim scandeck-launch; do
+  [ -x "$root/usr/bin/$program" ] || fail "/usr/bin/$program is missing or not executable"
+done
+"$root/usr/bin/scandeck-sim" --help >/dev/null 2>&1 || fail "scandeck-sim --help does not run"
+
+entry=$root/usr/share/applications/$id.desktop
+if [ -f "$entry" ]; then
+  desktop-file-validate "$entry" || fail "desktop-file-validate"
+  exec_program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+  [ -x "$root/usr/bin/$exec_program" ] || fail "Exec=$exec_program is not in /usr/bin"
+  icon=$(sed -n 's/^Icon=//p' "$entry")
+  for size in 16 22 24 32 48 64 128 256; do
+    png=$root/usr/share/icons/hicolor/${size}x$size/apps/$icon.png
+    [ "$(identify -format '%m %wx%h' "$png" 2>/dev/null)" = "PNG ${size}x$size" ] || fail "no ${size}x$size PNG icon $icon"
+  done
+else
+  fail "no menu entry $entry"
+fi
+
+metainfo=$root/usr/share/metainfo/$id.metainfo.xml
+if [ -f "$metainfo" ]; then
+  appstreamcli validate --no-net "$metainfo" >"$scratch/as.log" 2>&1 || { cat "$scratch/as.log"; fail "appstreamcli validate"; }
+  grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metainfo does not launch $id.desktop"
+else
+  fail "no metadata $metainfo"
+fi
+
+# The launcher, with a stand-in program beside it that says where it was started.
+bin="$scratch/a bin"
+mkdir -p "$bin"
+cp "$root/usr/bin/scandeck-launch" "$bin/"
+printf '#!/bin/sh\npwd\n' >"$bin/scandeck"
+chmod +x "$bin/scandeck"
+home="$scratch/a home"
+while IFS='|' read -r xdg expected; do
+  got=$(env -u XDG_DATA_HOME HOME="$home" ${xdg:+XDG_DATA_HOME="$xdg"} "$bin/scandeck-launch") \
+    || fail "launcher failed for XDG_DATA_HOME='$xdg'"
+  [ "$got" = "$expected" ] && [ -d "$expected" ] || fail "launcher with XDG_DATA_HOME='$xdg' started in '$got', not '$expected'"
+done <<TABLE
+|$home/.local/share/scandeck
+$scratch/my data|$scratch/my data/scandeck
+relative/data|$home/.local/share/scandeck
+TABLE
+
+[ $failed -eq 0 ] && echo "package checks passed: $(basename "$deb")"
+exit $failed
