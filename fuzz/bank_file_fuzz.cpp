@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::WriteWhole(path, before);
 
   RecordFile file;
-  FreqDirectory loaded;
+  // Kept across inputs: every load overwrites all 300 channels.
+  static FreqDirectory loaded;
   FUZZ_CHECK(!LoadFreqDirectory(path.string(), file, loaded, '.'));
   FUZZ_CHECK(fuzz::ReadWhole(path) == before);  // loading never changes the file
   for (int n = 1; n <= kFreqChannels; ++n) {
@@ -39,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // What the directory showed for the bank is what the next start-up shows.
   RecordFile again;
-  FreqDirectory reloaded;
+  static FreqDirectory reloaded;
   FUZZ_CHECK(!LoadFreqDirectory(path.string(), again, reloaded, '.'));
   for (int n = (bank - 1) * kChannelsPerBank + 1; n <= bank * kChannelsPerBank; ++n) {
     const FreqChannel& was = loaded[n];
