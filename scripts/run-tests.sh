@@ -20,3 +20,6 @@ ctest --test-dir build-test --output-on-failure -j"$jobs"
 build build-asan -DCMAKE_BUILD_TYPE=Debug -DSCANDECK_SANITIZE=ON -DSCANDECK_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+# A short fuzzing pass over every entry point of untrusted input; any finding fails.
+bash scripts/fuzz.sh "${SCANDECK_FUZZ_SECONDS:-60}"

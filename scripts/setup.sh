@@ -6,6 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth imagemagick
   dpkg-dev desktop-file-utils appstream
   dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0

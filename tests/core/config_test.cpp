@@ -132,6 +132,13 @@ TEST(ConfigWriter, WritesTheFourteenLinesAndReadsThemBack) {
   EXPECT_EQ(o.height, 5460.5f);
   EXPECT_EQ(o.log_file, "AUTOMATIC");
 
+  // Sizes whose shortest form would be an exponent, which the reader takes as its
+  // digits before the "e": written in full, they read back as themselves.
+  for (const float size : {100000.0f, 0.0001f, 3e-7f, 1234.5677f}) {
+    c.WindowWidth = size;
+    EXPECT_EQ(Read(ConfigText(c)).width, size) << ConfigText(c);
+  }
+
   ScanDeckConfig empty;  // no speed chosen, flags never set
   const std::string bare = ConfigText(empty);
   EXPECT_NE(bare.find("\r\n[comm port]=\r\n[comm speed]=\r\n"), std::string::npos);

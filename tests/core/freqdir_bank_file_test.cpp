@@ -79,6 +79,10 @@ TEST(FreqRecord, EncodesEachFieldAtItsOffset) {
        "30 04625625PTP" + std::string(40, 'x') + "FNN" + tail},
       {Channel("000,0000", "", "", "", "=", ""), 300, "30000000000   " + Padded("", 40) + "FNN" + tail},
       {Channel("", "LONG", "", "==", "N", "normal"), 12, "12 00000000LON" + Padded("", 40) + "FFN" + tail},
+      // Texts a damaged file loads as: all their digits are kept, so they load back the same.
+      {Channel("9999.9999", "", "", "", "", "Normal"), 1, "1  99999999   " + Padded("", 40) + "FFF" + tail},
+      {Channel("-123.4567", "", "", "", "", "Normal"), 1, "1  -1234567   " + Padded("", 40) + "FFF" + tail},
+      {Channel("-000,0012", "", "", "", "", "Normal"), 1, "1  -0000012   " + Padded("", 40) + "FFF" + tail},
   };
   for (const auto& c : cases) EXPECT_EQ(EncodeFreqRecord(c.channel, c.n), c.bytes) << c.channel.frequency;
 

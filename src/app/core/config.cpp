@@ -66,8 +66,11 @@ void ReadConfigFile(const std::string& path, ConfigTarget& target) {
 }
 
 std::string ShortestDecimal(float value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  char buffer[128];  // room for the longest float in fixed notation
+  // Fixed notation: the reader takes "1e+05" as 1. Shortest digits that still read
+  // back as the same single-precision value.
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+  if (result.ec != std::errc()) return "0";
   return std::string(buffer, result.ptr);
 }
 

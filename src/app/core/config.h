@@ -48,7 +48,8 @@ std::string ConfigText(const ScanDeckConfig& config);
 // never leaves a truncated configuration behind.
 Failure WriteConfigFile(const std::string& path, const ScanDeckConfig& config);
 
-// Shortest decimal form of a single-precision number: 9600 is written 9600.
+// Shortest decimal form of a single-precision number, never with an exponent:
+// 9600 is written 9600, 100000 is written 100000.
 std::string ShortestDecimal(float value);
 
 }  // namespace scandeck

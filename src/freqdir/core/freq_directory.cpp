@@ -28,6 +28,32 @@ std::string TextField(std::string_view field) {
 }
 
 char Flag(bool set) { return set ? 'N' : 'F'; }
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The 8-character frequency field. A text of the usual form ("155.3250") has its
+// separator fourth, which is skipped whatever it is. A damaged file or a foreign
+// reply can leave a text with more integer digits or a sign ("1234.5678",
+// "-000.0012"): skipping the fourth character would shift the digits after it and
+// the next start-up would show another frequency, so such a text keeps all its
+// digits, and a negative one pads to seven after its sign to fit the field.
+std::string FrequencyField(std::string_view frequency) {
+  const bool negative = !frequency.empty() && frequency[0] == '-';
+  const std::string_view magnitude = negative ? frequency.substr(1) : frequency;
+  if ((negative || magnitude.size() > 8) && magnitude.size() >= 8 &&
+      AllDigits(magnitude.substr(0, magnitude.size() - 5)) && AllDigits(magnitude.substr(magnitude.size() - 4))) {
+    std::string digits(magnitude.substr(0, magnitude.size() - 5));
+    digits.append(magnitude.substr(magnitude.size() - 4));
+    const double units = NumericValue(digits);
+    return negative ? "-" + FormatPadded(units, static_cast<int>(kFrequencyWidth) - 1)
+                    : FormatPadded(units, static_cast<int>(kFrequencyWidth));
+  }
+  std::string digits(Mid(frequency, 1, 3));
+  digits.append(Mid(frequency, 5, 4));
+  return FormatPadded(NumericValue(digits), static_cast<int>(kFrequencyWidth));
+}
 }  // namespace
 
 std::string Marker(bool set) { return set ? std::string("=") : std::string(); }
@@ -36,10 +62,7 @@ std::string EncodeFreqRecord(const FreqChannel& channel, int n) {
   std::string record;
   record.reserve(kFreqRecordLength);
   AppendField(record, std::to_string(n), kChannelWidth);
-  const std::string_view frequency = channel.frequency;
-  std::string digits(Mid(frequency, 1, 3));
-  digits.append(Mid(frequency, 5, 4));
-  AppendField(record, FormatPadded(NumericValue(digits), static_cast<int>(kFrequencyWidth)), kFrequencyWidth);
+  AppendField(record, FrequencyField(channel.frequency), kFrequencyWidth);
   AppendField(record, channel.type, kTypeWidth);
   AppendField(record, channel.name, kNameWidth);
   record += Flag(channel.delay == "=");
