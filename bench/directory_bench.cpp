@@ -8,8 +8,8 @@
 #include <string>
 
 #include "common/core/text.h"
-#include "freqdir/core/freq_directory.h"
-#include "iddir/core/id_directory.h"
+#include "directory/core/freq_directory.h"
+#include "directory/core/id_directory.h"
 
 namespace {
 

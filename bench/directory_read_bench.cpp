@@ -5,14 +5,14 @@
 // late replies (0 = complete on the fixed schedule).
 #include <benchmark/benchmark.h>
 
-#include "freqdir/core/freq_dir_core.h"
-#include "iddir/core/id_dir_core.h"
+#include "directory/core/freq_dir_core.h"
+#include "directory/core/id_dir_core.h"
 #include "link/core/poll_cycle.h"
-#include "link/core/process_replies.h"
 #include "link/core/protocol.h"
-#include "link/core/status_sweep.h"
 #include "sim/core/demo_plan.h"
 #include "sim/core/sim_fixture.h"
+#include "status/core/process_replies.h"
+#include "status/core/status_sweep.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/core/text.h"
-#include "link/core/process_replies.h"
+#include "status/core/process_replies.h"
 #include "support/fake_port.h"
 
 namespace {

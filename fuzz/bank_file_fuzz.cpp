@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "freqdir/core/freq_directory.h"
+#include "directory/core/freq_directory.h"
 #include "fuzz_check.h"
 
 using namespace scandeck;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/core/text.h"
-#include "freqdir/core/freq_dir_core.h"
+#include "directory/core/freq_dir_core.h"
 #include "fuzz_check.h"
 #include "link/core/protocol.h"
 #include "support/fake_port.h"

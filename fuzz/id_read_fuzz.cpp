@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "directory/core/id_dir_core.h"
 #include "fuzz_check.h"
-#include "iddir/core/id_dir_core.h"
 #include "support/fake_port.h"
 
 using namespace scandeck;

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "directory/core/id_directory.h"
 #include "fuzz_check.h"
-#include "iddir/core/id_directory.h"
 
 using namespace scandeck;
 

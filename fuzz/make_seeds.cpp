@@ -10,8 +10,8 @@
 
 #include "app/core/config.h"
 #include "common/core/text.h"
-#include "freqdir/core/freq_directory.h"
-#include "iddir/core/id_directory.h"
+#include "directory/core/freq_directory.h"
+#include "directory/core/id_directory.h"
 #include "link/core/poll_cycle.h"
 #include "sim/core/demo_plan.h"
 #include "sim/core/sim_fixture.h"

@@ -12,8 +12,8 @@
 
 #include "fuzz_check.h"
 #include "link/core/poll_cycle.h"
-#include "link/core/process_replies.h"
 #include "link/core/protocol.h"
+#include "status/core/process_replies.h"
 #include "support/fake_port.h"
 
 using namespace scandeck;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "freqdir/core/freq_dir_core.h"
-#include "iddir/core/id_dir_core.h"
-#include "link/core/process_replies.h"
+#include "directory/core/freq_dir_core.h"
+#include "directory/core/id_dir_core.h"
+#include "status/core/process_replies.h"
 #include "support/fake_port.h"
 #include "support/temp_dir.h"
 

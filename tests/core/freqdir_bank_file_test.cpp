@@ -15,8 +15,8 @@
 #include <unistd.h>
 
 #include "common/core/contact.h"
-#include "freqdir/core/freq_directory.h"
-#include "iddir/core/id_directory.h"
+#include "directory/core/freq_directory.h"
+#include "directory/core/id_directory.h"
 #include "support/temp_dir.h"
 
 using namespace scandeck;

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "iddir/core/id_directory.h"
+#include "directory/core/id_directory.h"
 #include "support/temp_dir.h"
 
 using namespace scandeck;

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "common/core/contact.h"
-#include "freqdir/core/freq_directory.h"
-#include "iddir/core/id_directory.h"
+#include "directory/core/freq_directory.h"
+#include "directory/core/id_directory.h"
 #include "print/core/print_form.h"
 #include "support/fake_desktop.h"
 

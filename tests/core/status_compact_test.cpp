@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "link/core/link.h"
-#include "link/core/scanner_status.h"
+#include "status/core/compact_view.h"
+#include "status/core/scanner_status.h"
 #include "support/fake_port.h"
-#include "ui/core/compact_view.h"
 
 using namespace scandeck;
 using scandeck::testing::FakePort;
@@ -14,13 +14,13 @@ namespace {
 
 TEST(CompactMode, EnteringCopiesTheStatusAsksForSquelchAndEndsShownOrPoppedDown) {
   const struct {
-    std::int16_t before;
+    SmartViewMode before;
     bool port_open;
     const char* name;
     const char* tg_name;
     bool squelch, active;
     bool visible;
-    std::int16_t after;
+    SmartViewMode after;
     CompactLabel name_lbl, type_lbl, id_name_lbl, id_type_lbl;
   } cases[] = {
       {kNoCompactMode, true, "  Fire  ", "Dispatch", true, false, true, kSmartViewMode,

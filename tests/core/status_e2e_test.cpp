@@ -6,11 +6,11 @@
 
 #include "common/core/text.h"
 #include "link/core/poll_cycle.h"
-#include "link/core/process_replies.h"
 #include "link/core/protocol.h"
-#include "link/core/status_sweep.h"
 #include "sim/core/demo_plan.h"
 #include "sim/core/sim_fixture.h"
+#include "status/core/process_replies.h"
+#include "status/core/status_sweep.h"
 
 using namespace scandeck;
 using namespace std::chrono_literals;

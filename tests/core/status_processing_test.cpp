@@ -5,8 +5,8 @@
 #include <tuple>
 
 #include "link/core/poll_cycle.h"
-#include "link/core/process_replies.h"
-#include "link/core/status_sweep.h"
+#include "status/core/process_replies.h"
+#include "status/core/status_sweep.h"
 #include "support/fake_port.h"
 
 using namespace scandeck;
@@ -176,7 +176,7 @@ TEST_F(StatusTest, FollowUpsGoOutInSlotOrderAndTheLaterSlotWins) {
 TEST_F(StatusTest, SquelchAndTalkgroupReportsDriveThePopUpAndTheLabels) {
   const struct {
     const char* mode;
-    std::int16_t state;
+    SmartViewMode state;
     bool squelch;  // else talkgroup reports
     bool pops;
   } cases[] = {

@@ -16,14 +16,14 @@
 #include <fstream>
 #include <functional>
 
-#include "freqdir/qt/freq_dir_window.h"
-#include "iddir/qt/id_dir_window.h"
+#include "directory/qt/freq_dir_window.h"
+#include "directory/qt/id_dir_window.h"
 #include "link/qt/qt_serial_port.h"
 #include "sim/core/demo_plan.h"
 #include "sim/core/sim_fixture.h"
 #include "support/fake_desktop.h"
-#include "support/wait_until.h"
 #include "support/pty_scanner.h"
+#include "support/wait_until.h"
 #include "ui/qt/main_window.h"
 
 using namespace scandeck;
@@ -118,10 +118,10 @@ TEST(DirectoryEndToEnd, ReadNameOkRestartAndTheNamesAreShown) {
   ids->close();
 
   s.core.ChannelBox_Enter("62");
-  EXPECT_TRUE(WaitUntil([&] { return s.core.Status.ChannelName == "Coast Guard"; }, 3000)) << s.core.Status.ChannelName;
+  EXPECT_TRUE(WaitUntil([&] { return s.core.status().ChannelName == "Coast Guard"; }, 3000)) << s.core.status().ChannelName;
   s.core.link().Send("KEY13");
-  ASSERT_TRUE(WaitUntil([&] { return s.core.Status.TrunkBank == "2"; }, 4000)) << s.core.Status.TrunkBank;
+  ASSERT_TRUE(WaitUntil([&] { return s.core.status().TrunkBank == "2"; }, 4000)) << s.core.status().TrunkBank;
   s.core.IDChannelBoxII_Enter("3", "2");
-  EXPECT_TRUE(WaitUntil([&] { return s.core.Status.IdChannelName == "Hospital Net"; }, 4000))
-      << s.core.Status.IdChannelName;
+  EXPECT_TRUE(WaitUntil([&] { return s.core.status().IdChannelName == "Hospital Net"; }, 4000))
+      << s.core.status().IdChannelName;
 }

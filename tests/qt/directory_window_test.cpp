@@ -20,16 +20,16 @@
 #include <thread>
 
 #include "common/qt/twips.h"
-#include "freqdir/qt/freq_dir_window.h"
-#include "iddir/qt/id_dir_window.h"
+#include "directory/qt/freq_dir_window.h"
+#include "directory/qt/id_dir_window.h"
 #include "link/qt/qt_serial_port.h"
 #include "sim/core/simulator.h"
 #include "sim/tool/pty_bridge.h"
 #include "support/accessible_names.h"
 #include "support/fake_desktop.h"
-#include "support/wait_until.h"
 #include "support/fake_port.h"
 #include "support/temp_dir.h"
+#include "support/wait_until.h"
 #include "ui/qt/main_window.h"
 
 using namespace scandeck;
@@ -112,7 +112,7 @@ TEST(FreqDirWindow, ControlsReadSaveAndClose) {
   Child<QLineEdit>(w, "NameBox")->setText("Taxi Dispatch");
   Child<QToolButton>(w, "SaveImg")->click();
   EXPECT_EQ(Cell(grid, 1, 2) + "|" + Cell(grid, 1, 3), "COM|Taxi Dispatch");
-  EXPECT_EQ(core.Freq[32].name, "Taxi Dispatch");
+  EXPECT_EQ(core.freq()[32].name, "Taxi Dispatch");
   EXPECT_NE(scandeck::testing::Slurp(folder.file("bank.dat")).find("32 01543700COMTaxi Dispatch"), std::string::npos);
 
   // Closing during a read gives the link back.
@@ -178,10 +178,10 @@ TEST(IDdirWindow, InstructionsReadWithAPauseOkWritesCancelDoesNot) {
   QTest::keyClick(name, Qt::Key_Return);
   EXPECT_EQ(name->toPlainText(), "Police");
   EXPECT_EQ(Cell(grid, 2, 3), "Police");
-  EXPECT_EQ(core.Ids.at(2, 3).name, "Police");
+  EXPECT_EQ(core.ids().at(2, 3).name, "Police");
   const std::string saved = scandeck::testing::Slurp(folder.file("idbank.dat"));
   EXPECT_NE(saved, before);
-  core.Ids.find(2, 4)->name = "Not written";
+  core.ids().find(2, 4)->name = "Not written";
   Child<QPushButton>(w, "CancelCmd")->click();
   EXPECT_EQ(scandeck::testing::Slurp(folder.file("idbank.dat")), saved) << "Cancel writes nothing";
 }

@@ -17,7 +17,7 @@
 #include <optional>
 #include <thread>
 
-#include "freqdir/qt/freq_dir_window.h"
+#include "directory/qt/freq_dir_window.h"
 #include "link/qt/qt_serial_port.h"
 #include "sim/core/sim_fixture.h"
 #include "support/fake_desktop.h"
@@ -106,7 +106,7 @@ TEST(CablePulled, MidRunIsReportedOnceAndTheProgramGoesOn) {
   std::optional<sim::PtyScanner> scanner(std::in_place, folder.path(), sim::QuietOptions(3));
   if (!scanner->ok()) GTEST_SKIP() << "no pseudo-terminal here: " << scanner->error();
   Session s(folder.path());
-  ASSERT_TRUE(WaitUntil([&] { return !s.core.Status.ModeText.empty(); }, 3000)) << "the poll never got an answer";
+  ASSERT_TRUE(WaitUntil([&] { return !s.core.status().ModeText.empty(); }, 3000)) << "the poll never got an answer";
 
   scanner.reset();  // the far end goes away: the port sees a hang-up
   QTest::qWait(1500);  // thirty ticks of the poll
@@ -123,7 +123,7 @@ TEST(CablePulled, DuringADirectoryReadEndsTheReadAndGivesThePollBack) {
   std::optional<sim::PtyScanner> scanner(std::in_place, folder.path(), sim::QuietOptions(4));
   if (!scanner->ok()) GTEST_SKIP() << "no pseudo-terminal here: " << scanner->error();
   Session s(folder.path());
-  ASSERT_TRUE(WaitUntil([&] { return !s.core.Status.ModeText.empty(); }, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return !s.core.status().ModeText.empty(); }, 3000));
 
   s.main.findChild<QAction*>("EditMemories")->trigger();
   FreqDir* freq = s.main.findChild<FreqDir*>("FreqDir");
@@ -151,8 +151,8 @@ TEST(WrongSpeed, GarbageLeavesTheDisplayAloneAndTheBufferBounded) {
   if (!device.ok()) GTEST_SKIP() << "no pseudo-terminal here";
   Session s(folder.path());
   ASSERT_TRUE(s.core.port().isOpen());
-  const ScannerStatus before = s.core.Status;
-  const CompactView compact_before = s.core.Compact;
+  const ScannerStatus before = s.core.status();
+  const CompactView compact_before = s.core.compact();
 
   device.start();
   std::size_t most = 0;
@@ -163,8 +163,8 @@ TEST(WrongSpeed, GarbageLeavesTheDisplayAloneAndTheBufferBounded) {
   device.stop();
   EXPECT_GT(device.sent(), 2 * ReceivePath::kBufferLimit) << "the flood must outrun the buffer's limit";
   EXPECT_LE(most, ReceivePath::kBufferLimit);
-  EXPECT_TRUE(s.core.Status == before);
-  EXPECT_TRUE(s.core.Compact == compact_before);
+  EXPECT_TRUE(s.core.status() == before);
+  EXPECT_TRUE(s.core.compact() == compact_before);
   EXPECT_TRUE(s.core.link().receive().pane().empty());
   EXPECT_EQ(s.linkReports(), 0);
 }
@@ -188,7 +188,7 @@ TEST(ShutDown, AFullOrUnwritableFolderLeavesTheOldSettingsWhole) {
     {
       Session s(folder.path());
       ASSERT_TRUE(s.core.port().isOpen()) << c.fault;
-      s.core.UserName = "New";
+      s.core.setUserName("New");
       c.make(folder.filePath("scandeck.ini.tmp").toStdString());
       s.main.close();
       const auto saving = std::find_if(s.desktop.events.begin(), s.desktop.events.end(),

@@ -15,8 +15,8 @@
 #include "common/qt/click_label.h"
 #include "log/core/activity_log.h"
 #include "log/qt/log_window.h"
-#include "support/fake_desktop.h"
 #include "support/accessible_names.h"
+#include "support/fake_desktop.h"
 #include "support/fake_port.h"
 #include "support/temp_dir.h"
 #include "ui/core/help.h"
@@ -80,7 +80,7 @@ TEST(HelpWindows, OpenBesideTheMainWindowAndCloseOnOk) {
   EXPECT_TRUE(tuning->isVisible());
 
   About about(app.desktop);
-  Log log(*app.core);
+  Log log(app.core->logSettings(), [&](const LogSetupForm& f) { app.core->ConfirmLogSetup(f); });
   for (QWidget* w : std::initializer_list<QWidget*>{tuning, &about, &log}) {
     int controls = 0;
     EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(w, controls), std::vector<std::string>{}) << w->objectName().toStdString();
@@ -154,7 +154,7 @@ TEST(LogWindow, OpensOnTheSettingsAndOkSavesWhileCancelDiscards) {
   };
   for (const auto& c : cases) {
     App app("[Log What]=011\r\n" + c.file_line);
-    Log log(*app.core);
+    Log log(app.core->logSettings(), [&](const LogSetupForm& f) { app.core->ConfirmLogSetup(f); });
     log.SetupLog();
     EXPECT_EQ(log.windowTitle(), "General Log Setup");
     EXPECT_EQ(log.findChild<QRadioButton*>("Option2")->isChecked(), c.automatic) << c.file_line;
@@ -167,7 +167,7 @@ TEST(LogWindow, OpensOnTheSettingsAndOkSavesWhileCancelDiscards) {
   App app("[Log What]=011\r\n");
   const std::string before = app.ini();
   {
-    Log log(*app.core);
+    Log log(app.core->logSettings(), [&](const LogSetupForm& f) { app.core->ConfirmLogSetup(f); });
     log.SetupLog();
     log.findChild<QCheckBox*>("LogEnableChk")->setChecked(true);
     log.CancelCmd_Click();
@@ -176,7 +176,7 @@ TEST(LogWindow, OpensOnTheSettingsAndOkSavesWhileCancelDiscards) {
   EXPECT_EQ(app.ini(), before) << "Cancel changes nothing";
   EXPECT_FALSE(app.action("LogOnOFF")->isChecked());
 
-  Log log(*app.core);
+  Log log(app.core->logSettings(), [&](const LogSetupForm& f) { app.core->ConfirmLogSetup(f); });
   log.SetupLog();
   for (const char* box : {"DateChk", "TimeChk"}) log.findChild<QCheckBox*>(box)->setChecked(false);
   log.findChild<QCheckBox*>("LogEnableChk")->setChecked(true);

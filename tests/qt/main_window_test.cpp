@@ -66,8 +66,8 @@ TEST(StartUp, RunsItsStepsInOrder) {
                                                            "AT", "LL", "LU", "MU"}));
   EXPECT_TRUE(fs::exists(app.folder.path / "bank.dat"));
   EXPECT_TRUE(fs::exists(app.folder.path / "idbank.dat"));
-  EXPECT_EQ(app.core->WindowWidth, 9600.0f);
-  EXPECT_TRUE(app.core->LogOnOFFChecked);
+  EXPECT_EQ(app.core->windowWidth(), 9600.0f);
+  EXPECT_TRUE(app.core->logOnOffChecked());
 }
 
 TEST(StartUp, PortThatWillNotOpenLeadsToTheSetupWindowThenRunsClosed) {
@@ -158,11 +158,11 @@ TEST(DataPanel, SeeCodeShowsAndHidesThePanel) {
   auto* menu = app.window->findChild<QAction*>("SeeCode");
   menu->trigger();
   EXPECT_TRUE(menu->isChecked());
-  EXPECT_EQ(app.core->WindowHeight, 8145.0f);
+  EXPECT_EQ(app.core->windowHeight(), 8145.0f);
   EXPECT_TRUE(app.window->findChild<QWidget*>("dataPanel")->isVisible());
   menu->trigger();
-  EXPECT_EQ(app.core->WindowHeight, 5460.0f);
-  EXPECT_EQ(app.core->WindowWidth, 7320.0f);
+  EXPECT_EQ(app.core->windowHeight(), 5460.0f);
+  EXPECT_EQ(app.core->windowWidth(), 7320.0f);
   EXPECT_FALSE(app.window->findChild<QWidget*>("dataPanel")->isVisible());
 }
 

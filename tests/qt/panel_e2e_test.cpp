@@ -73,14 +73,14 @@ TEST(PanelAgainstSimulator, BanksAttenuatorAndLimitsComeBackThroughTheReplies) {
   for (int b = 1; b <= 10; ++b)
     EXPECT_EQ(Red(s.at(("BankLbl" + std::to_string(b)).c_str())), b == 1 || b == 3) << b;
   EXPECT_TRUE(Red(s.at("buttonlbl1"))) << "attenuator on";
-  EXPECT_EQ(s.core->Status.LowerLimit, "118.0000");
-  EXPECT_EQ(s.core->Status.UpperLimit, "136.9750");
+  EXPECT_EQ(s.core->status().LowerLimit, "118.0000");
+  EXPECT_EQ(s.core->status().UpperLimit, "136.9750");
   EXPECT_EQ(s.at<QLineEdit>("LUbox")->text(), "136.9750");
 
   // A key changes the mode the poll reports.
   s.at<QPushButton>("Button2")->click();
   s.ticks(20);
-  EXPECT_EQ(s.core->Status.ModeText, "ID Search");
-  EXPECT_EQ(s.core->Status.SystemName, "METRO 800 ");
+  EXPECT_EQ(s.core->status().ModeText, "ID Search");
+  EXPECT_EQ(s.core->status().SystemName, "METRO 800 ");
   EXPECT_TRUE(s.desktop.events.empty());
 }

@@ -65,10 +65,10 @@ struct App {
 
   explicit App(std::vector<PrinterInfo> installed = {}, std::string current = {}) {
     core.Form_Load();
-    core.UserName = "Jo Listener";
+    core.setUserName("Jo Listener");
     printers.printers = std::move(installed);
     printers.current_name = std::move(current);
-    form = std::make_unique<PrintFrm>(core, printers);
+    form = std::make_unique<PrintFrm>(core.freq(), core.ids(), core.userName(), desktop, printers);
     form->askPdfFile = [this] { return QString::fromStdString(folder.file("list.pdf")); };
     form->show();
   }
@@ -179,13 +179,13 @@ TEST(PrintedPage, PdfCarriesTheLaidOutTextsInBoldArialOnePagePerCopy) {
     App app;  // no printer installed: the list offers a PDF file
     EXPECT_EQ(app.at<QComboBox>("CmbImprimante")->currentText(), "PDF file");
     for (int k = 31; k <= 60; ++k) {
-      app.core.Freq[k].channel = k;
-      app.core.Freq[k].frequency = "154.4" + std::to_string(k) + "0";
-      app.core.Freq[k].type = "FDP";
-      app.core.Freq[k].name = "Station-" + std::to_string(k);
+      app.core.freq()[k].channel = k;
+      app.core.freq()[k].frequency = "154.4" + std::to_string(k) + "0";
+      app.core.freq()[k].type = "FDP";
+      app.core.freq()[k].name = "Station-" + std::to_string(k);
     }
     for (int e = 41; e <= 50; ++e)
-      *app.core.Ids.find(3, e) = {"5-" + std::to_string(e - 40), "4" + std::to_string(e), "POL", "Group-" + std::to_string(e), "", ""};
+      *app.core.ids().find(3, e) = {"5-" + std::to_string(e - 40), "4" + std::to_string(e), "POL", "Group-" + std::to_string(e), "", ""};
     if (ids) {
       QTest::mouseClick(app.at<QRadioButton>("IDOption"), Qt::LeftButton);
       app.at<QComboBox>("IDBankCmb")->setEditText("5");
@@ -210,7 +210,7 @@ TEST(PrintedPage, PdfCarriesTheLaidOutTextsInBoldArialOnePagePerCopy) {
     const QLocale locale;
     const PageHeader header{locale.toString(QDate::currentDate(), QLocale::ShortFormat).toStdString(),
                             locale.toString(QTime::currentTime(), QLocale::ShortFormat).toStdString(), "Jo Listener"};
-    const ListPage page = PlanPage(plan, app.core.Freq, app.core.Ids, header, metrics);
+    const ListPage page = PlanPage(plan, app.core.freq(), app.core.ids(), header, metrics);
     ASSERT_GT(page.texts.size(), ids ? 30u : 120u);
     for (int p : {1, 2}) ExpectPageAt(pdf, page, printer, p);
     EXPECT_NE(pdf.find(ids ? "Group-41" : "Station-31"), nullptr);
@@ -234,8 +234,8 @@ TEST(RealPrinter, JobThroughCupsComesOutWithItsCopies) {
   FakeDesktop desktop;
   MainCore core{port, desktop, folder.path.string(), '.'};
   core.Form_Load();
-  for (int k = 1; k <= 30; ++k) core.Freq[k].name = "Tower-" + std::to_string(k);
-  PrintFrm form(core, system);
+  for (int k = 1; k <= 30; ++k) core.freq()[k].name = "Tower-" + std::to_string(k);
+  PrintFrm form(core.freq(), core.ids(), core.userName(), desktop, system);
   form.findChild<QComboBox*>("CmbImprimante")->setEditText(printer);
   form.findChild<QComboBox*>("FreqBankCmb")->setEditText("1");
   form.findChild<QLineEdit*>("NbDeCopieBox")->setText("3");
@@ -261,8 +261,8 @@ TEST(RealPrinter, JobThroughCupsComesOutWithItsCopies) {
   reference.setOutputFileName(QString::fromStdString(folder.file("reference.pdf")));
   const QLocale locale;
   const PageHeader header{locale.toString(QDate::currentDate(), QLocale::ShortFormat).toStdString(),
-                          locale.toString(QTime::currentTime(), QLocale::ShortFormat).toStdString(), core.UserName};
-  ASSERT_EQ(PrintListPage(reference, 1, [&](PageMetrics& m) { return FreqBankPage(core.Freq, 1, header, m); }), "");
+                          locale.toString(QTime::currentTime(), QLocale::ShortFormat).toStdString(), core.userName()};
+  ASSERT_EQ(PrintListPage(reference, 1, [&](PageMetrics& m) { return FreqBankPage(core.freq(), 1, header, m); }), "");
   const QImage expected = sd::PdfPage(reference.outputFileName(), 1, folder.file("expected"));
   ASSERT_FALSE(expected.isNull());
   for (int p = 1; p <= 3; ++p) {

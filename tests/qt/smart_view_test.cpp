@@ -8,8 +8,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "common/qt/click_label.h"
 #include "common/core/text.h"
+#include "common/qt/click_label.h"
 #include "sim/core/demo_plan.h"
 #include "sim/core/sim_fixture.h"
 #include "support/fake_desktop.h"
@@ -37,7 +37,7 @@ struct App {
     core.Form_Load();
     window.mainTimer().stop();
     window.show();
-    core.Freq[5].name = "Air Emergency";
+    core.freq()[5].name = "Air Emergency";
   }
   // One poll tick with the scanner's replies already on the line.
   void tick(const std::string& replies) {
@@ -79,7 +79,7 @@ TEST(SmartViewWindow, SmartViewAndPopUpModesFollowTheReports) {
   EXPECT_TRUE(view->windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_TRUE(view->testAttribute(Qt::WA_ShowWithoutActivating));
   EXPECT_EQ(app.port.commands(), std::vector<std::string>{"SQ"});
-  EXPECT_EQ(app.core.Compact.SmartViewState, kSmartViewMode);
+  EXPECT_EQ(app.core.compact().SmartViewState, kSmartViewMode);
   if (TrayIcon::available()) EXPECT_FALSE(app.window.isVisible());
   else EXPECT_TRUE(app.window.isMinimized()) << "no notification area: minimised, not hidden";
   EXPECT_TRUE(view->timeTimer().isActive());
@@ -99,7 +99,7 @@ TEST(SmartViewWindow, SmartViewAndPopUpModesFollowTheReports) {
   // "PopUp Mode": hidden until a signal opens the squelch, hidden again after it.
   emit view->findChild<ClickLabel*>("PopUpLbl")->clicked();
   EXPECT_FALSE(view->isVisible());
-  EXPECT_EQ(app.core.Compact.SmartViewState, kPopUpMode);
+  EXPECT_EQ(app.core.compact().SmartViewState, kPopUpMode);
   app.tick("+\r");
   EXPECT_TRUE(view->isVisible());
   app.tick("-\r");
@@ -107,7 +107,7 @@ TEST(SmartViewWindow, SmartViewAndPopUpModesFollowTheReports) {
 
   app.window.picTray_DoubleClick();
   EXPECT_TRUE(view->isVisible());
-  EXPECT_EQ(app.core.Compact.SmartViewState, kNoCompactMode);
+  EXPECT_EQ(app.core.compact().SmartViewState, kNoCompactMode);
   app.tick("-\r");
   EXPECT_TRUE(view->isVisible()) << "shown from the icon, no longer popped down";
 
@@ -116,12 +116,12 @@ TEST(SmartViewWindow, SmartViewAndPopUpModesFollowTheReports) {
   EXPECT_TRUE(app.window.isVisible() && !app.window.isMinimized());
   EXPECT_FALSE(view->timeTimer().isActive());
   EXPECT_FALSE(app.window.tray().present());
-  EXPECT_EQ(app.core.Compact.SmartViewState, kNoCompactMode);
+  EXPECT_EQ(app.core.compact().SmartViewState, kNoCompactMode);
 
   // Pop-up mode from the menu: loaded, hidden, the main window out of the way.
   app.window.findChild<QAction*>("PopUpSmartViewMode")->trigger();
   EXPECT_FALSE(view->isVisible());
-  EXPECT_EQ(app.core.Compact.SmartViewState, kPopUpMode);
+  EXPECT_EQ(app.core.compact().SmartViewState, kPopUpMode);
   app.tick("+\r");
   EXPECT_TRUE(view->isVisible());
   view->close();
@@ -149,7 +149,7 @@ TEST(RealTray, IconDoubleClickAboveAndRemoval) {
   QProcess::execute("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "--repeat", "2",
                                 "--delay", "80", "1"});
   ASSERT_TRUE(WaitUntil([&] { return view->isVisible(); }, 3000)) << "double-click on the icon shows SmartView";
-  EXPECT_EQ(app.core.Compact.SmartViewState, kNoCompactMode);
+  EXPECT_EQ(app.core.compact().SmartViewState, kNoCompactMode);
 
   QProcess xprop;
   xprop.start("xprop", {"-id", QString::number(view->winId()), "_NET_WM_STATE"});
@@ -178,8 +178,8 @@ TEST(SmartViewAgainstSimulator, PopUpShowsEachTransmissionWithItsName) {
   window.mainTimer().stop();
   // The demo scanner's channels, named in the directory as a user would name them.
   for (const auto& demo : sim::kDemoChannels) {
-    core.Freq[demo.channel].frequency = FormatFrequencyMhz(static_cast<double>(demo.units) * 0.0001, '.');
-    core.Freq[demo.channel].name = demo.name;
+    core.freq()[demo.channel].frequency = FormatFrequencyMhz(static_cast<double>(demo.units) * 0.0001, '.');
+    core.freq()[demo.channel].name = demo.name;
   }
   auto tick = [&] {
     clock.advance(std::chrono::milliseconds(kPollIntervalMs));
@@ -199,15 +199,15 @@ TEST(SmartViewAgainstSimulator, PopUpShowsEachTransmissionWithItsName) {
     if (visible != was_visible) {
       if (visible) {
         ++shown;
-        EXPECT_TRUE(core.Status.SquelchOpen) << "shown only while a signal is on";
+        EXPECT_TRUE(core.status().SquelchOpen) << "shown only while a signal is on";
       } else {
         ++hidden;
-        EXPECT_FALSE(core.Status.SquelchOpen);
+        EXPECT_FALSE(core.status().SquelchOpen);
       }
     }
     // Once the channel report is in, the window names what is heard.
-    if (visible && core.Status.ChannelName != "") {
-      EXPECT_EQ(view->findChild<QLabel*>("NameLbl")->text().trimmed().toStdString(), core.Status.ChannelName);
+    if (visible && core.status().ChannelName != "") {
+      EXPECT_EQ(view->findChild<QLabel*>("NameLbl")->text().trimmed().toStdString(), core.status().ChannelName);
       ++named;
     }
     was_visible = visible;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/desktop.h"
+#include "common/core/desktop.h"
 
 namespace scandeck::testing {
 

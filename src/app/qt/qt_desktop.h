@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/core/desktop.h"
+#include "common/core/desktop.h"
 
 class QMessageBox;
 

@@ -13,7 +13,6 @@
 
 #include "common/qt/click_label.h"
 #include "common/qt/qt_text.h"
-#include "ui/core/main_core.h"
 
 namespace scandeck {
 
@@ -164,15 +163,5 @@ void Start::OKlbl_Click() {
 }
 
 void Start::CancelCmd_Click() { reject(); }
-
-}  // namespace scandeck
-
-namespace scandeck {
-
-void RunSetupWindow(MainCore& core, SerialDeviceList& devices, QWidget* parent) {
-  Start window(core.CurrentSetupChoice(), core.CurrentSetupPorts(devices.devices()),
-               [&core](const SetupChoice& choice) { core.ConfirmSetup(choice); }, parent);
-  window.exec();
-}
 
 }  // namespace scandeck

@@ -43,10 +43,4 @@ class Start : public QDialog {
   QLabel* DialoutHint;
 };
 
-class MainCore;
-class SerialDeviceList;
-// Shows the setup window modally for the current settings and the devices found
-// now; its OK hands the choice to the core, which links, writes and ends the process.
-void RunSetupWindow(MainCore& core, SerialDeviceList& devices, QWidget* parent);
-
 }  // namespace scandeck

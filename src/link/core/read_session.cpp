@@ -1,19 +1,8 @@
 #include "link/core/read_session.h"
 
 #include <algorithm>
-#include <cmath>
-
-#include "common/core/text.h"
 
 namespace scandeck {
-
-int ListValue(std::string_view text) {
-  const double v = NumericValue(text);
-  if (!std::isfinite(v) || v > 1e6 || v < -1e6) return -1;
-  return static_cast<int>(std::lround(v));
-}
-
-std::string RecordText(std::string_view text, std::size_t width) { return std::string(TrimBlanks(text).substr(0, width)); }
 
 std::vector<std::string> SplitReplyLines(std::string_view buffer, std::size_t max_lines, bool* overflow) {
   std::vector<std::string> lines;

@@ -1,7 +1,7 @@
 #pragma once
-// What the two directory windows share while they read from the scanner: the
-// bytes collected off the link, split into reply lines, and the wait for late
-// replies.
+// What a read of the scanner's memories shares with the poll: the bytes collected
+// off the link, split into reply lines, the hold that stops the poll, and the wait
+// for late replies.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -20,12 +20,6 @@ inline constexpr std::size_t kReceiveBufferLimit = 64 * 1024;
 // ticks in all, for replies still on the line before it completes without them.
 inline constexpr int kSilentTicksBound = 6;
 inline constexpr int kWaitTicksBound = 46;
-
-// What a directory window's list or box holds as a whole number: its numeric
-// value rounded, -1 for anything too large to name a bank or an entry.
-int ListValue(std::string_view text);
-// A typed field as its record keeps it: blanks trimmed, cut to `width`.
-std::string RecordText(std::string_view text, std::size_t width);
 
 // Complete lines of `buffer`: each carriage return ends one and is dropped, text
 // after the last one is dropped. At most `max_lines`; `overflow` says whether

@@ -8,21 +8,22 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "common/qt/click_label.h"
+#include "common/qt/controls.h"
+#include "common/qt/pictures.h"
 #include "common/qt/qt_text.h"
 #include "log/core/activity_log.h"
-#include "ui/core/main_core.h"
-#include "ui/qt/main_widgets.h"
-#include "ui/qt/pictures.h"
 
 namespace scandeck {
 
-Log::Log(MainCore& core, QWidget* parent) : QWidget(parent, Qt::Window), core_(core) {
+Log::Log(const LogSettings& settings, std::function<void(const LogSetupForm&)> confirm, QWidget* parent)
+    : QWidget(parent, Qt::Window), settings_(settings), confirm_(std::move(confirm)) {
   setObjectName("Log");
   setWindowTitle("General Log Setup");
   setWindowIcon(QIcon(pictures::AppIcon(64)));
-  setFont(main_ui::CaptionFont(9));
+  setFont(CaptionFont(9));
 
   auto* enableGroup = new QGroupBox(this);
   LogEnableChk = new QCheckBox("LOG ENABLE", enableGroup);
@@ -64,8 +65,8 @@ Log::Log(MainCore& core, QWidget* parent) : QWidget(parent, Qt::Window), core_(c
   specific->addWidget(FileNameBox, 1);
   fileLayout->addLayout(specific);
 
-  OkCmd = main_ui::CommandLabel("OK", "OkCmd", "OK, keep these log settings", this);
-  CancelCmd = main_ui::CommandLabel("Cancel", "CancelCmd", "Cancel", this);
+  OkCmd = CommandLabel("OK", "OkCmd", "OK, keep these log settings", this);
+  CancelCmd = CommandLabel("Cancel", "CancelCmd", "Cancel", this);
   connect(OkCmd, &ClickLabel::clicked, this, &Log::OkCmd_Click);
   connect(CancelCmd, &ClickLabel::clicked, this, &Log::CancelCmd_Click);
 
@@ -92,7 +93,7 @@ void Log::SetupLog() {
   show();
   const QDate today = QDate::currentDate();
   LogSetupForm f = form();
-  FillLogSetup(core_.Log, AutomaticLogName(today.year(), today.month(), today.day()), f);
+  FillLogSetup(settings_, AutomaticLogName(today.year(), today.month(), today.day()), f);
   Option2->setChecked(f.automatic);
   Option1->setChecked(!f.automatic);
   FileNameBox->setText(ToQt(f.FileNameBox));
@@ -102,7 +103,7 @@ void Log::SetupLog() {
 }
 
 void Log::OkCmd_Click() {
-  core_.ConfirmLogSetup(form());
+  if (confirm_) confirm_(form());
   close();
 }
 

@@ -4,6 +4,7 @@
 // close box discard it.
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QLineEdit;
@@ -12,13 +13,14 @@ class QRadioButton;
 namespace scandeck {
 
 class ClickLabel;
-class MainCore;
+struct LogSettings;
 struct LogSetupForm;
 
 class Log final : public QWidget {
   Q_OBJECT
  public:
-  Log(MainCore& core, QWidget* parent = nullptr);
+  // `confirm` takes the window's choice when OK is pressed.
+  Log(const LogSettings& settings, std::function<void(const LogSetupForm&)> confirm, QWidget* parent = nullptr);
 
   // Fills the window from the settings (as "&Setup General Log" does) and shows it.
   void SetupLog();
@@ -28,7 +30,8 @@ class Log final : public QWidget {
  private:
   LogSetupForm form() const;
 
-  MainCore& core_;
+  const LogSettings& settings_;
+  std::function<void(const LogSetupForm&)> confirm_;
   QCheckBox* LogEnableChk;
   QCheckBox* DateChk;
   QCheckBox* TimeChk;

@@ -1,8 +1,8 @@
 #include "print/core/list_page.h"
 
 #include "common/core/contact.h"
-#include "freqdir/core/freq_directory.h"
-#include "iddir/core/id_directory.h"
+#include "directory/core/freq_directory.h"
+#include "directory/core/id_directory.h"
 
 namespace scandeck {
 

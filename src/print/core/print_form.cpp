@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/core/desktop.h"
+#include "common/core/desktop.h"
 #include "common/core/text.h"
 
 namespace scandeck {

@@ -16,13 +16,14 @@
 #include <QTime>
 #include <QVBoxLayout>
 
-#include "app/core/desktop.h"
+#include "common/core/desktop.h"
 #include "common/qt/click_label.h"
+#include "common/qt/controls.h"
+#include "common/qt/pictures.h"
 #include "common/qt/qt_text.h"
+#include "directory/core/freq_directory.h"
+#include "directory/core/id_directory.h"
 #include "print/qt/printers.h"
-#include "ui/core/main_core.h"
-#include "ui/qt/main_widgets.h"
-#include "ui/qt/pictures.h"
 
 namespace scandeck {
 
@@ -74,12 +75,18 @@ void NameEditor(QComboBox* list, const QString& caption) {
 
 }  // namespace
 
-PrintFrm::PrintFrm(MainCore& core, Printers& printers, QWidget* parent)
-    : QWidget(parent, Qt::Window), core_(core), printers_(printers) {
+PrintFrm::PrintFrm(const FreqDirectory& freq, const IdDirectory& ids, const std::string& user_name, Desktop& desktop,
+                   Printers& printers, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      freq_(freq),
+      ids_(ids),
+      user_name_(user_name),
+      desktop_(desktop),
+      printers_(printers) {
   setObjectName("PrintFrm");
   setWindowTitle("ScanDeck - Print List...");
   setWindowIcon(QIcon(pictures::AppIcon(64)));
-  setFont(main_ui::CaptionFont(9));
+  setFont(CaptionFont(9));
 
   auto* picture = new QLabel(this);
   picture->setPixmap(PrinterPicture(64));
@@ -95,7 +102,7 @@ PrintFrm::PrintFrm(MainCore& core, Printers& printers, QWidget* parent)
   IDBankCmb = BankList("IDBankCmb", data);
   InfoLbl = new QLabel(data);
   InfoLbl->setObjectName("InfoLbl");
-  InfoLbl->setFont(main_ui::CaptionFont(9, true));
+  InfoLbl->setFont(CaptionFont(9, true));
   InfoLbl->setProperty("what", "What will be printed");
   NameEditor(FreqBankCmb, "Freq Bank");
   NameEditor(IDBankCmb, "ID Bank");
@@ -133,8 +140,8 @@ PrintFrm::PrintFrm(MainCore& core, Printers& printers, QWidget* parent)
   printerGrid->addWidget(VScrollCopie, 1, 2);
   printerGrid->setColumnStretch(3, 1);
 
-  PrintCmd = main_ui::CommandLabel("Print", "PrintCmd", "Print", this);
-  CancelCmd = main_ui::CommandLabel("Cancel", "CancelCmd", "Cancel", this);
+  PrintCmd = CommandLabel("Print", "PrintCmd", "Print", this);
+  CancelCmd = CommandLabel("Cancel", "CancelCmd", "Cancel", this);
   for (ClickLabel* c : {PrintCmd, CancelCmd}) c->setAlignment(Qt::AlignCenter);
 
   auto* right = new QVBoxLayout;
@@ -198,7 +205,7 @@ void PrintFrm::PrintCmd_Click() {
   const std::vector<PrinterInfo> installed = printers_.installed();
   const auto plan = form_.PrintCmd_Click(FromQt(FreqBankCmb->currentText()), FromQt(IDBankCmb->currentText()),
                                          FromQt(CmbImprimante->currentText()), FromQt(NbDeCopieBox->text()),
-                                         installed, core_.desktop());
+                                         installed, desktop_);
   if (!plan) return;
   QString pdf_file;
   if (plan->printer == kPdfFileEntry) {
@@ -207,15 +214,15 @@ void PrintFrm::PrintCmd_Click() {
   }
   const QLocale locale;
   const PageHeader header{FromQt(locale.toString(QDate::currentDate(), QLocale::ShortFormat)),
-                          FromQt(locale.toString(QTime::currentTime(), QLocale::ShortFormat)), core_.UserName};
+                          FromQt(locale.toString(QTime::currentTime(), QLocale::ShortFormat)), user_name_};
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const QString failure = printers_.print(plan->printer, pdf_file, plan->copies, [&](PageMetrics& metrics) {
-    return PlanPage(*plan, core_.Freq, core_.Ids, header, metrics);
+    return PlanPage(*plan, freq_, ids_, header, metrics);
   });
   QApplication::restoreOverrideCursor();
   if (!failure.isEmpty())
-    core_.desktop().warn("ScanDeck - Print List...",
-                         "Printing on \"" + plan->printer + "\" failed: " + FromQt(failure) + ".");
+    desktop_.warn("ScanDeck - Print List...",
+                  "Printing on \"" + plan->printer + "\" failed: " + FromQt(failure) + ".");
 }
 
 }  // namespace scandeck

@@ -3,6 +3,7 @@
 // stays open after printing until Cancel or the close box.
 #include <QWidget>
 #include <functional>
+#include <string>
 
 #include "print/core/print_form.h"
 
@@ -15,13 +16,16 @@ class QLabel;
 namespace scandeck {
 
 class ClickLabel;
-class MainCore;
+class Desktop;
+class FreqDirectory;
+class IdDirectory;
 class Printers;
 
 class PrintFrm final : public QWidget {
   Q_OBJECT
  public:
-  PrintFrm(MainCore& core, Printers& printers, QWidget* parent = nullptr);
+  PrintFrm(const FreqDirectory& freq, const IdDirectory& ids, const std::string& user_name, Desktop& desktop,
+           Printers& printers, QWidget* parent = nullptr);
 
   void FreqOption_Click();
   void IDOption_Click();
@@ -36,7 +40,10 @@ class PrintFrm final : public QWidget {
  private:
   void render();
 
-  MainCore& core_;
+  const FreqDirectory& freq_;
+  const IdDirectory& ids_;
+  const std::string& user_name_;
+  Desktop& desktop_;
   Printers& printers_;
   PrintFormCore form_;
   QRadioButton* FreqOption;

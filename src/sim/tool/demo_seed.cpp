@@ -9,8 +9,8 @@
 #include <system_error>
 
 #include "common/core/text.h"
-#include "freqdir/core/freq_directory.h"
-#include "iddir/core/id_directory.h"
+#include "directory/core/freq_directory.h"
+#include "directory/core/id_directory.h"
 #include "sim/core/demo_plan.h"
 
 namespace {

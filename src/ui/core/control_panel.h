@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/core/scanner_status.h"
+#include "status/core/scanner_status.h"
 
 namespace scandeck {
 

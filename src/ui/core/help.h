@@ -1,25 +1,12 @@
 #pragma once
-// The type codes that class channels and talkgroups, the texts of the two help
-// windows, the about window's texts and every link of the help menu.
+// The texts of the two help windows, the about window's texts and every link of the help menu.
 #include <array>
 #include <string>
 #include <string_view>
 
-namespace scandeck {
+#include "common/core/type_codes.h"
 
-struct TypeCode {
-  std::string_view code;
-  std::string_view meaning;
-};
-// In the order the help text and the directory windows' type lists show them.
-inline constexpr std::array<TypeCode, 17> kTypeCodes = {{
-    {"AIR", "Aviation"},          {"AMB", "Ambulance"},       {"COM", "Commercial"},
-    {"CTG", "Shipping"},          {"FDP", "Fire Departement"}, {"EMG", "Emergency Svc"},
-    {"GOV", "Governement"},       {"MED", "Media"},           {"MRN", "Marine"},
-    {"MSC", "Miscellaneous"},     {"MUN", "Municipality"},    {"POL", "Police Department"},
-    {"PTP", "Public Transport"},  {"TRK", "Trunking System"}, {"RWY", "RailRoad"},
-    {"SEC", "Security agency"},   {"UTY", "Gaz, Electricity"},
-}};
+namespace scandeck {
 
 // "Help on 'Type'": every line, the last too, ends with CR LF.
 std::string HelpTypeText();

@@ -4,7 +4,7 @@
 
 #include "common/core/text.h"
 #include "link/core/protocol.h"
-#include "link/core/status_sweep.h"
+#include "status/core/status_sweep.h"
 
 namespace scandeck {
 

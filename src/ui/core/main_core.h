@@ -7,20 +7,20 @@
 #include <vector>
 
 #include "app/core/config.h"
-#include "app/core/desktop.h"
 #include "app/core/setup.h"
-#include "freqdir/core/freq_directory.h"
-#include "freqdir/core/record_file.h"
-#include "iddir/core/id_directory.h"
+#include "common/core/desktop.h"
+#include "directory/core/freq_directory.h"
+#include "directory/core/id_directory.h"
+#include "directory/core/record_file.h"
 #include "link/core/link.h"
-#include "log/core/activity_log.h"
 #include "link/core/pag_com.h"
 #include "link/core/poll_cycle.h"
-#include "link/core/process_replies.h"
 #include "link/core/protocol.h"
 #include "link/core/read_session.h"
-#include "link/core/scanner_status.h"
-#include "ui/core/compact_view.h"
+#include "log/core/activity_log.h"
+#include "status/core/compact_view.h"
+#include "status/core/process_replies.h"
+#include "status/core/scanner_status.h"
 #include "ui/core/control_panel.h"
 
 namespace scandeck {
@@ -64,8 +64,8 @@ class MainCore final : public ConfigTarget {
   void Clear_Click();
   void SeeCode_Click();
   void testcmd_Click();
-  std::vector<std::string> TxData;
-  bool SeeCodeChecked = false;
+  const std::vector<std::string>& txData() const { return TxData; }
+  bool seeCodeChecked() const { return SeeCodeChecked; }
 
   // --- control panel
   void Send(const Commands& commands);
@@ -120,7 +120,33 @@ class MainCore final : public ConfigTarget {
   bool setWindowWidth(float twips) override;
   bool setWindowHeight(float twips) override;
 
-  // --- state shared with every window
+  // --- what the windows show; each secondary window is handed only the parts it uses
+  const std::string& userName() const { return UserName; }
+  const LogSettings& logSettings() const { return Log; }
+  bool logOnOffChecked() const { return LogOnOFFChecked; }
+  float windowWidth() const { return WindowWidth; }
+  float windowHeight() const { return WindowHeight; }
+  // The main window's outer size in twips, kept for scandeck.ini.
+  void setWindowSize(float width, float height) {
+    WindowWidth = width;
+    WindowHeight = height;
+  }
+  FreqDirectory& freq() { return Freq; }
+  IdDirectory& ids() { return Ids; }
+  RecordFile& freqFile() { return FreqFile; }
+  RecordFile& idFile() { return IdFile; }
+  const ScannerStatus& status() const { return Status; }
+  ScannerStatus& status() { return Status; }
+  const CompactView& compact() const { return Compact; }
+
+  PagCom& port() { return port_; }
+  Link& link() { return link_; }
+  char decimalSeparator() const { return separator_; }
+  std::string path(const std::string& file) const;
+
+ private:
+  std::vector<std::string> TxData;
+  bool SeeCodeChecked = false;
   std::string UserName;
   LogSettings Log;
   bool LogOnOFFChecked = false;
@@ -134,12 +160,6 @@ class MainCore final : public ConfigTarget {
   ScannerStatus Status;
   CompactView Compact;
 
-  PagCom& port() { return port_; }
-  Link& link() { return link_; }
-  char decimalSeparator() const { return separator_; }
-  std::string path(const std::string& file) const;
-
- private:
   Desktop& desktop_;
   std::string folder_;
   char separator_;

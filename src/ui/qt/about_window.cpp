@@ -5,13 +5,13 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 
-#include "app/core/desktop.h"
 #include "common/core/contact.h"
+#include "common/core/desktop.h"
 #include "common/qt/click_label.h"
+#include "common/qt/pictures.h"
 #include "common/qt/qt_text.h"
 #include "ui/core/help.h"
 #include "ui/qt/main_widgets.h"
-#include "ui/qt/pictures.h"
 
 namespace scandeck {
 
@@ -21,7 +21,7 @@ ClickLabel* Line(const QString& text, const char* name, const QString& accessibl
   label->setObjectName(name);
   label->setAccessibleName(accessible);
   label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  label->setFont(main_ui::CaptionFont(9, !link));
+  label->setFont(CaptionFont(9, !link));
   if (link) label->setStyleSheet("QLabel { color: #1a4fb0; text-decoration: underline; }");
   else label->setCursor(Qt::ArrowCursor);
   return label;
@@ -53,7 +53,7 @@ About::About(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desk
   Text1->setReadOnly(true);
   Text1->setPlainText(ToQt(AboutText()).replace("\r\n", "\n"));
   Text1->setAccessibleName("About ScanDeck, double-click to close");
-  Text1->setFont(main_ui::CaptionFont(9));
+  Text1->setFont(CaptionFont(9));
   Text1->viewport()->installEventFilter(this);
   Text1->setMinimumSize(460, 220);
 

@@ -6,10 +6,10 @@
 #include <QVBoxLayout>
 
 #include "common/qt/click_label.h"
+#include "common/qt/pictures.h"
 #include "common/qt/qt_text.h"
 #include "ui/core/help.h"
 #include "ui/qt/main_widgets.h"
-#include "ui/qt/pictures.h"
 
 namespace scandeck {
 
@@ -25,13 +25,13 @@ HelpWindow::HelpWindow(const char* name, const QString& caption, const std::stri
   Text1->setReadOnly(true);
   Text1->setPlainText(ToQt(text).replace("\r\n", "\n"));
   Text1->setAccessibleName(caption);
-  Text1->setFont(main_ui::CaptionFont(9));
+  Text1->setFont(CaptionFont(9));
   Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
 
   OkCmd = new ClickLabel("OK", this);
   OkCmd->setObjectName("OkCmd");
   OkCmd->setAccessibleName("OK, close the help");
-  OkCmd->setFont(main_ui::CaptionFont(9, true));
+  OkCmd->setFont(CaptionFont(9, true));
   OkCmd->setMinimumSize(90, 26);
   OkCmd->setStyleSheet(
       "QLabel { border: 1px solid #909090; border-radius: 3px; background: #f4f4f4; padding: 2px 10px; }"

@@ -17,7 +17,7 @@ void MainWindow::enterCompactMode(bool pop_up) {
 }
 
 void MainWindow::renderCompact() {
-  const CompactView& view = core_.Compact;
+  const CompactView& view = core_.compact();
   if (!view.created && !smart_view_) return;
   if (!smart_view_) {
     smart_view_ = new SmartView(this);

@@ -10,10 +10,10 @@
 #include <QFontDatabase>
 
 #include "common/qt/click_label.h"
+#include "common/qt/pictures.h"
 #include "common/qt/twips.h"
 #include "ui/qt/main_widgets.h"
 #include "ui/qt/main_window.h"
-#include "ui/qt/pictures.h"
 
 namespace scandeck {
 

@@ -3,7 +3,6 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +10,7 @@
 #include <QVariant>
 
 #include "common/qt/click_label.h"
+#include "common/qt/controls.h"
 #include "common/qt/qt_text.h"
 #include "common/qt/twips.h"
 
@@ -22,13 +22,6 @@ const QColor kRed(255, 0, 0);
 constexpr const char* kWhat = "what";
 constexpr const char* kOnWord = "onWord";
 constexpr const char* kOffWord = "offWord";
-
-QString CaptionFamily() {
-  const QStringList families = QFontDatabase::families();
-  for (const char* family : {"Comic Sans MS", "Comic Neue", "Comic Relief"})
-    if (families.contains(family, Qt::CaseInsensitive)) return family;
-  return QApplication::font().family();
-}
 
 void SetName(QWidget* widget, const QString& name) {
   if (widget->accessibleName() != name) widget->setAccessibleName(name);
@@ -47,25 +40,6 @@ QString LitName(const ClickLabel* toggle) {
 }
 
 }  // namespace
-
-ClickLabel* CommandLabel(const QString& caption, const char* name, const QString& accessible, QWidget* parent) {
-  auto* label = new ClickLabel(caption, parent);
-  label->setObjectName(name);
-  label->setAccessibleName(accessible);
-  label->setFont(main_ui::CaptionFont(9, true));
-  label->setMinimumSize(90, 26);
-  label->setStyleSheet(
-      "QLabel { border: 1px solid #909090; border-radius: 3px; background: #f4f4f4; padding: 2px 10px; }"
-      "QLabel[focused=\"true\"] { border: 2px solid #3070d0; }");
-  return label;
-}
-
-QFont CaptionFont(double points, bool bold) {
-  QFont font(CaptionFamily());
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
-}
 
 QLabel* Caption(const QString& text, QWidget* parent, double l, double t, double w, double h) {
   auto* label = new QLabel(text, parent);

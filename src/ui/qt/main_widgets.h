@@ -9,6 +9,8 @@
 #include <QString>
 #include <string>
 
+#include "common/qt/controls.h"
+
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -26,7 +28,6 @@ inline constexpr double kPanelWidth = 7200;
 inline constexpr double kPanelHeight = 4770;
 inline constexpr double kDataPanelBottom = 7455;
 
-QFont CaptionFont(double points, bool bold = false);
 QLabel* Caption(const QString& text, QWidget* parent, double l, double t, double w, double h);
 // A label showing one field; `what` names the field.
 QLabel* Display(const char* name, const QString& what, QWidget* parent, double l, double t, double w, double h,
@@ -37,8 +38,6 @@ ClickLabel* Toggle(const QString& caption, const QString& name, const QString& w
                    double t, double w, double h, const QString& on = "on", const QString& off = "off");
 ClickLabel* Picture(const QPixmap& pixmap, const QString& name, const QString& accessible, QWidget* parent, double l,
                     double t, double w, double h);
-// A framed label used as a command button in the secondary windows ("OK", "Print").
-ClickLabel* CommandLabel(const QString& caption, const char* name, const QString& accessible, QWidget* parent);
 QGroupBox* Frame(const QString& caption, const char* name, QWidget* parent, double l, double t, double w, double h);
 QLineEdit* Box(const char* name, const QString& accessible, QWidget* parent, double l, double t, double w, double h);
 

@@ -17,19 +17,19 @@
 
 #include "common/core/contact.h"
 #include "common/qt/click_label.h"
+#include "common/qt/pictures.h"
 #include "common/qt/qt_text.h"
 #include "common/qt/twips.h"
+#include "directory/qt/freq_dir_window.h"
+#include "directory/qt/id_dir_window.h"
 #include "link/core/protocol.h"
-#include "freqdir/qt/freq_dir_window.h"
-#include "iddir/qt/id_dir_window.h"
 #include "log/qt/log_window.h"
 #include "print/qt/print_window.h"
-#include "ui/qt/tray_icon.h"
 #include "ui/core/help.h"
 #include "ui/qt/about_window.h"
 #include "ui/qt/help_windows.h"
 #include "ui/qt/main_widgets.h"
-#include "ui/qt/pictures.h"
+#include "ui/qt/tray_icon.h"
 
 namespace scandeck {
 
@@ -124,14 +124,14 @@ void MainWindow::buildMenus() {
   StatisticsLog = add(LogFontion, "Setup S&tatistics Log", "StatisticsLog", nullptr);
   LogFontion->setEnabled(false);
   LightPermanent = add(options, "Set &Light Permanent", "LightPermanent",
-                       [this] { core_.Send(LightPermanentCommands(core_.Status)); render(); });
+                       [this] { core_.Send(LightPermanentCommands(core_.status())); render(); });
   CenterTuningOnOff = add(options, "&Center Tuning", "CenterTuningOnOff", [this] {
     core_.CenterTuningOnOff_Click();
     render();
   });
   MonitorMode = add(options, "Monitoring &Discriminator", "MonitorMode",
-                    [this] { core_.Send(MonitorCommands(core_.Status)); render(); });
-  Mute = add(options, "&Mute", "Mute", [this] { core_.Send(MuteCommands(core_.Status)); render(); });
+                    [this] { core_.Send(MonitorCommands(core_.status())); render(); });
+  Mute = add(options, "&Mute", "Mute", [this] { core_.Send(MuteCommands(core_.status())); render(); });
   for (auto* action : {LightPermanent, CenterTuningOnOff, MonitorMode, Mute}) action->setCheckable(true);
 
   auto* help = menuBar()->addMenu("  &Help  ");
@@ -179,7 +179,7 @@ void MainWindow::Aboutit_Click() {
 }
 
 void MainWindow::EditMemories_Click() {
-  if (!freq_dir_) freq_dir_ = new FreqDir(core_, this);
+  if (!freq_dir_) freq_dir_ = new FreqDir(core_.readLink(), core_.desktop(), core_.freq(), core_.freqFile(), core_.decimalSeparator(), this);
   freq_dir_->show();
   freq_dir_->raise();
   freq_dir_->activateWindow();
@@ -187,7 +187,7 @@ void MainWindow::EditMemories_Click() {
 
 void MainWindow::EditIDdir_Click() {
   core_.EditIDdir_Click();
-  if (!id_dir_) id_dir_ = new IDdir(core_, clock_, this);
+  if (!id_dir_) id_dir_ = new IDdir(core_.readLink(), core_.desktop(), clock_, core_.ids(), core_.idFile(), this);
   id_dir_->show();
   id_dir_->raise();
   id_dir_->activateWindow();
@@ -195,7 +195,7 @@ void MainWindow::EditIDdir_Click() {
 
 void MainWindow::PrintListsMnu_Click() {
   if (!print_window_) {
-    print_window_ = new PrintFrm(core_, printers_, this);
+    print_window_ = new PrintFrm(core_.freq(), core_.ids(), core_.userName(), core_.desktop(), printers_, this);
     print_window_->setAttribute(Qt::WA_DeleteOnClose);
   }
   print_window_->show();
@@ -205,7 +205,7 @@ void MainWindow::PrintListsMnu_Click() {
 
 void MainWindow::SetupLog_Click() {
   if (!log_window_) {
-    log_window_ = new Log(core_, this);
+    log_window_ = new Log(core_.logSettings(), [this](const LogSetupForm& form) { core_.ConfirmLogSetup(form); }, this);
     log_window_->setAttribute(Qt::WA_DeleteOnClose);
   }
   log_window_->SetupLog();
@@ -226,7 +226,7 @@ QSize MainWindow::clientSizeFor(float outer_width_twips, float outer_height_twip
 void MainWindow::applyWindowSize() {
   // The stored size is the designed outer size; the client area is derived from it so
   // that the panel fits whatever the desktop's own borders and caption measure.
-  const QSize client = clientSizeFor(core_.WindowWidth, core_.WindowHeight);
+  const QSize client = clientSizeFor(core_.windowWidth(), core_.windowHeight());
   applying_size_ = true;
   centralWidget()->setMinimumSize(0, 0);
   resize(client.width(), client.height() + menuBar()->sizeHint().height());
@@ -240,8 +240,8 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
   const QSize client = centralWidget()->size();
   dataPanel_->setVisible(Twips(this, client.height()) > kPanelHeight + 300);
   if (applying_size_ || !isVisible()) return;
-  core_.WindowWidth = static_cast<float>(std::round(Twips(this, client.width()) + kFrameWidth));
-  core_.WindowHeight = static_cast<float>(std::round(Twips(this, client.height()) + kFrameHeight));
+  core_.setWindowSize(static_cast<float>(std::round(Twips(this, client.width()) + kFrameWidth)),
+                      static_cast<float>(std::round(Twips(this, client.height()) + kFrameHeight)));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -321,7 +321,7 @@ void MainWindow::Searching_Click() { core_.Send({std::string(protocol::cmd::kLow
 
 void MainWindow::render() {
   renderCompact();
-  const ScannerStatus& s = core_.Status;
+  const ScannerStatus& s = core_.status();
   ShowValue(ModeLbl, s.ModeText);
   ShowValue(FrequencyBox, s.FrequencyText);
   ShowValue(ChLbl, s.ChannelNumber);
@@ -368,8 +368,8 @@ void MainWindow::render() {
     TunLine->setAccessibleName(needle);  // each call is announced, changed or not
   PlaceTw(TunLine, s.TuningOffset - 15, 480, 30, 720);
 
-  ShowMenuCheck(SeeCode, core_.SeeCodeChecked);
-  ShowMenuCheck(LogOnOFF, core_.LogOnOFFChecked);
+  ShowMenuCheck(SeeCode, core_.seeCodeChecked());
+  ShowMenuCheck(LogOnOFF, core_.logOnOffChecked());
   renderDataPanel();
 }
 
@@ -378,7 +378,7 @@ void MainWindow::renderDataPanel() {
   pane.replace("\r\n", "\n");
   if (temp->toPlainText() != pane) temp->setPlainText(pane);
 
-  const auto& sent = core_.TxData;
+  const auto& sent = core_.txData();
   if (static_cast<std::size_t>(TxData->count()) > sent.size()) TxData->clear();
   for (std::size_t i = static_cast<std::size_t>(TxData->count()); i < sent.size(); ++i) TxData->addItem(ToQt(sent[i]));
 }

@@ -10,8 +10,8 @@
 #include <QScreen>
 
 #include "common/qt/click_label.h"
+#include "common/qt/pictures.h"
 #include "common/qt/qt_text.h"
-#include "ui/qt/pictures.h"
 
 namespace scandeck {
 

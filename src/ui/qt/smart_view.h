@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "ui/core/compact_view.h"
+#include "status/core/compact_view.h"
 
 namespace scandeck {
 

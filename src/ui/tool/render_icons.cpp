@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <cstdio>
 
-#include "ui/qt/pictures.h"
+#include "common/qt/pictures.h"
 
 int main(int argc, char* argv[]) {
   QGuiApplication app(argc, argv);

@@ -1,0 +1,70 @@
+#pragma once
+// "ID Directory": one ID bank (ten talkgroups) of one trunked bank, read from the
+// file or the scanner, each talkgroup typed and named.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include "directory/core/id_dir_core.h"
+#include "directory/qt/directory_window.h"
+
+namespace scandeck {
+
+class IDdir final : public DirectoryWindow {
+  Q_OBJECT
+ public:
+  IDdir(ReadLink link, Desktop& desktop, const Clock& clock, IdDirectory& dir, RecordFile& file, QWidget* main_window);
+
+  void BankCmb_Click() { IDBankCmb->setFocus(); }
+  void IDBankCmb_Click();
+  void IDTimer_Timer();
+  void IDList_Select(int row);
+  void TypeCmb_Click() { NameBox->setFocus(); }
+  void NameBox_Change();
+  void SaveImg_Click();
+  void DeleteImg_Click();
+  void OkCmd_Click();
+  void CancelCmd_Click() { close(); }
+  IdDirCore& core() { return dir_; }
+  QTimer& idTimer() { return readTimer_; }
+
+ protected:
+  void endRead() override { dir_.Close(); }
+
+ private:
+  void syncLists();
+  IdPanel typedPanel() const;
+  void render();
+
+  IdDirCore dir_;
+  int shown_version_ = -1;
+  bool changing_name_ = false;
+
+  QWidget* content_;
+  QComboBox* BankCmb;
+  QComboBox* IDBankCmb;
+  QTableWidget* IDList;
+  QRadioButton* Option1;
+  QRadioButton* Option2;
+  QCheckBox* WriteFileChk;
+  QCheckBox* WriteScannerChk;
+  QLineEdit* ChBox;
+  QLineEdit* IDBox;
+  QComboBox* TypeCmb;
+  QPlainTextEdit* NameBox;
+  QToolButton* SaveImg;
+  QToolButton* DeleteImg;
+  QLabel* TypeLbl;
+  QLabel* SystemLbl;
+  QLabel* WaitLbl;
+  QPushButton* OkCmd;
+  QPushButton* CancelCmd;
+};
+
+}  // namespace scandeck

@@ -1,0 +1,32 @@
+// ScanDeck: remote control for a BC245XLT trunk-tracking scanner.
+#include <QApplication>
+
+#include "app/qt/qt_desktop.h"
+#include "app/qt/start_window.h"
+#include "common/qt/qt_text.h"
+#include "link/qt/qt_serial_devices.h"
+#include "link/qt/qt_serial_port.h"
+#include "ui/core/main_core.h"
+#include "ui/qt/main_window.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("ScanDeck");
+
+  scandeck::QtSerialPort port;
+  scandeck::QtSerialDevices devices;
+  scandeck::QtDesktop desktop;
+  scandeck::MainCore core(port, desktop, ".", scandeck::LocaleDecimalSeparator());
+  scandeck::MainWindow window(core);
+  desktop.setOwner(&window);
+  desktop.setSetupRunner([&] {
+    // Modal; its OK hands the choice to the core, which links, writes and ends the process.
+    scandeck::Start setup(core.CurrentSetupChoice(), core.CurrentSetupPorts(devices.devices()),
+                          [&core](const scandeck::SetupChoice& choice) { core.ConfirmSetup(choice); }, &window);
+    setup.exec();
+  });
+
+  window.Form_Load();
+  window.show();
+  return app.exec();
+}
