@@ -50,6 +50,9 @@ FreqDirCore::FreqDirCore(ReadLink link, Reporter& reporter, FreqDirectory& dir, 
     : link_(link), reporter_(reporter), dir_(dir), file_(file), separator_(decimal_separator) {}
 
 void FreqDirCore::BankCmb_Click(std::string_view text) {
+  // Enter in the bank list reports the same choice twice (the list and its text
+  // box); the read already under way for it is the one the user asked for.
+  if (reading_ && ListValue(text) == bank_) return;
   ReceiveBuffer.clear();
   bank_ = ListValue(text);
   if (bank_ == 0) return;

@@ -79,6 +79,8 @@ void IdDirCore::reportIf(const char* label, const Failure& failure) {
 }
 
 void IdDirCore::IDBankCmb_Click() {
+  // Enter in the list reports the same choice twice; one read per choice.
+  if (reading() && ListValue(BankText) == bank_ && idBank() == read_id_bank_) return;
   ReceiveBuffer.clear();
   step_ = 0;
   bank_ = ListValue(BankText);
