@@ -13,23 +13,20 @@
 namespace scandeck {
 
 void QtDesktop::report(const std::string& text) {
-  const QString message = ToQt(text);
-  std::erase_if(open_, [](const QPointer<QMessageBox>& box) { return box.isNull(); });
-  for (const auto& box : open_)
-    if (box->text() == message) return;
-  auto* box = new QMessageBox(QMessageBox::NoIcon, contact::kProgramTitle, message, QMessageBox::Ok, owner_);
+  if (open_.isNull()) queue_.closed();
+  if (!queue_.add(text)) {
+    open_->setText(ToQt(queue_.text()));
+    return;
+  }
+  auto* box = new QMessageBox(QMessageBox::NoIcon, contact::kProgramTitle, ToQt(text), QMessageBox::Ok, owner_);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setObjectName("report");
   box->setAccessibleName(QString(contact::kProgramTitle) + " message");
-  open_.emplace_back(box);
+  open_ = box;
   box->open();
 }
 
-int QtDesktop::openReports() const {
-  int n = 0;
-  for (const auto& box : open_) n += box.isNull() ? 0 : 1;
-  return n;
-}
+int QtDesktop::openReports() const { return open_.isNull() ? 0 : 1; }
 
 void QtDesktop::message(const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, contact::kProgramTitle, ToQt(text), QMessageBox::Ok, owner_);

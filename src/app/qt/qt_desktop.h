@@ -3,9 +3,9 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
-#include <vector>
 
 #include "common/core/desktop.h"
+#include "common/core/report_queue.h"
 
 class QMessageBox;
 
@@ -18,7 +18,8 @@ class QtDesktop : public Desktop {
   void setSetupRunner(std::function<void()> runner) { setup_runner_ = std::move(runner); }
 
   // Non-blocking, so a report raised inside a timer tick never runs a nested
-  // event loop there; a message already on screen is not shown a second time.
+  // event loop there. One report box at a time: reports raised while it is open
+  // are counted into it, never stacked on it.
   void report(const std::string& text) override;
   void message(const std::string& text) override;
   bool askYesNo(const std::string& title, const std::string& text) override;
@@ -32,7 +33,8 @@ class QtDesktop : public Desktop {
  private:
   QPointer<QWidget> owner_;
   std::function<void()> setup_runner_;
-  std::vector<QPointer<QMessageBox>> open_;
+  QPointer<QMessageBox> open_;
+  ReportQueue queue_;
 };
 
 }  // namespace scandeck
