@@ -3,6 +3,7 @@
 
 #include "app/qt/qt_desktop.h"
 #include "app/qt/start_window.h"
+#include "app/qt/stop_requests.h"
 #include "common/qt/qt_text.h"
 #include "link/qt/qt_serial_devices.h"
 #include "link/qt/qt_serial_port.h"
@@ -26,7 +27,11 @@ int main(int argc, char* argv[]) {
     setup.exec();
   });
 
+  scandeck::StopRequests stop([&] { window.EndSession(); });
+
   window.Form_Load();
+  // The setup window confirmed during start-up ends the program before it is shown.
+  if (desktop.ending()) return 0;
   window.show();
   return app.exec();
 }

@@ -151,6 +151,49 @@ def wait_for(app, name, timeout=5.0):
     return read_tree(app)
 
 
+def find_node(node, name, role=None, depth=0):
+    """The live accessible named `name` (and of a role containing `role`), or None."""
+    if node is None or depth > 40:
+        return None
+    try:
+        if node.name == name and (role is None or role in node.getRoleName()):
+            return node
+        for i in range(node.childCount):
+            found = find_node(node.getChildAtIndex(i), name, role, depth + 1)
+            if found is not None:
+                return found
+    except Exception:  # a node that went away while being read
+        pass
+    return None
+
+
+def wait_node(app, name, role=None, timeout=5.0):
+    end = time.time() + timeout
+    while time.time() < end:
+        found = find_node(app, name, role)
+        if found is not None:
+            return found
+        pump(0.2)
+    return None
+
+
+def press(node):
+    """What voice control and automation tools do: the element's first action."""
+    node.queryAction().doAction(0)
+
+
+def ends_within(proc, seconds):
+    try:
+        return proc.wait(seconds) == 0
+    except subprocess.TimeoutExpired:
+        return False
+
+
+def start(program, folder, env):
+    proc = subprocess.Popen([program], cwd=folder, env=env)
+    return proc, find_app("ScanDeck", 20)
+
+
 def main():
     program, seed = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     folder = tempfile.mkdtemp(prefix="scandeck-a11y-")
@@ -163,9 +206,8 @@ def main():
 
     env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                LC_ALL="C.UTF-8", LANG="C.UTF-8")
-    proc = subprocess.Popen([program], cwd=folder, env=env)
+    proc, app = start(program, folder, env)
     try:
-        app = find_app("ScanDeck", 20)
         if app is None:
             print("SKIP: the program never appeared on the accessibility bus")
             return SKIP
@@ -219,6 +261,54 @@ def main():
         check(data and not data[0]["checked"], "DATA reads as not checked")
         expect_menu_check(app, "Mute", False)
         expect_menu_check(app, "Monitoring Discriminator", True)
+
+        # The log is switched off: its entries cannot be run by an accessibility
+        # action any more than by the mouse.
+        ini = os.path.join(folder, "scandeck.ini")
+        with open(ini, "rb") as f:
+            before = f.read()
+        for name in ["Log Enable", "Setup General Log", "Setup Statistics Log"]:
+            entry = find_node(app, name, "menu item")
+            check(entry is not None and not entry.getState().contains(pyatspi.STATE_ENABLED),
+                  "%r is itself unavailable" % name)
+            if entry is not None:
+                press(entry)
+        pump(0.5)
+        with open(ini, "rb") as f:
+            check(f.read() == before, "the log entries' actions leave scandeck.ini alone")
+        check(find_node(app, "General Log Setup") is None, "no log window opened")
+
+        # kill (SIGTERM): the shut-down without its question, ending with status 0.
+        proc.terminate()
+        check(ends_within(proc, 5), "SIGTERM ends the program in order, status 0 (got %r)" % proc.poll())
+        with open(ini, "rb") as f:
+            lines = f.read().split(b"\r\n")
+        check(len(lines) == 15 and b"[comm port]=1" in lines and b"[comm speed]=9600,n,8,1" in lines,
+              "scandeck.ini written with its 14 lines on SIGTERM: %r" % lines)
+
+        # Ending at once through accessibility actions: the setup window's OK and its
+        # message, and File > Exit, end the process promptly.
+        proc, app = start(program, folder, env)
+        setup = app and find_node(app, "Setup", "menu item")
+        check(setup is not None, "File > Setup is on the bus")
+        if setup is not None:
+            press(setup)
+            ok = wait_node(app, "OK, save the configuration and end the program")
+            check(ok is not None, "the setup window's OK is on the bus")
+            if ok is not None:
+                press(ok)
+                done = wait_node(app, "OK", "push button")
+                check(done is not None, "the saved-and-restart message is on the bus")
+                if done is not None:
+                    press(done)
+            check(ends_within(proc, 5), "the setup window's OK through AT-SPI ends the program within 5 s")
+        proc.kill() if proc.poll() is None else None
+        proc, app = start(program, folder, env)
+        leave = app and find_node(app, "Exit", "menu item")
+        check(leave is not None, "File > Exit is on the bus")
+        if leave is not None:
+            press(leave)
+            check(ends_within(proc, 5), "File > Exit through AT-SPI ends the program within 5 s")
     finally:
         proc.terminate()
         try:

@@ -43,6 +43,7 @@ struct Session {
   }
   IDdir* idDir() {
     main.findChild<QAction*>("EditIDdir")->trigger();
+    QApplication::processEvents();  // the entry runs after its trigger returns
     return main.findChild<IDdir*>("IDdir");
   }
   QtSerialPort device;

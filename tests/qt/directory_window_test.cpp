@@ -138,6 +138,7 @@ TEST(IDdirWindow, InstructionsReadWithAPauseOkWritesCancelDoesNot) {
   main.mainTimer().stop();
   desktop.events.clear();
   main.findChild<QAction*>("EditIDdir")->trigger();
+  QApplication::processEvents();  // the entry runs after its trigger returns
   ASSERT_FALSE(desktop.events.empty());
   EXPECT_EQ(desktop.events[0], std::string("message: ") + kIdDirectoryInstructions);
   auto* w = main.findChild<IDdir*>("IDdir");

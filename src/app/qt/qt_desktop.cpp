@@ -5,7 +5,6 @@
 #include <QUrl>
 #include <QMessageBox>
 #include <cstdio>
-#include <cstdlib>
 
 #include "common/core/contact.h"
 #include "common/qt/qt_text.h"
@@ -50,8 +49,12 @@ void QtDesktop::runSetup() {
 }
 
 void QtDesktop::endProcess() {
+  // Every event loop is left in order rather than the process ended on the spot:
+  // ending inside an accessibility action's handler leaves its caller waiting for
+  // a reply that never comes. Nothing is written on the way out.
+  ending_ = true;
   std::fflush(nullptr);
-  std::_Exit(0);
+  QCoreApplication::exit(0);
 }
 
 }  // namespace scandeck

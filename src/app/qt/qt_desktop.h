@@ -29,12 +29,15 @@ class QtDesktop : public Desktop {
   void warn(const std::string& title, const std::string& text) override;
 
   int openReports() const;
+  // True once endProcess was called: start-up must not go on to show the window.
+  bool ending() const { return ending_; }
 
  private:
   QPointer<QWidget> owner_;
   std::function<void()> setup_runner_;
   QPointer<QMessageBox> open_;
   ReportQueue queue_;
+  bool ending_ = false;
 };
 
 }  // namespace scandeck

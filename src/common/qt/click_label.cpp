@@ -27,8 +27,12 @@ class AccessibleClickLabel : public QAccessibleWidget {
     return s;
   }
   QStringList actionNames() const override { return {pressAction()}; }
+  // Only what the mouse can reach; and after the call returns, since a click may
+  // open a modal window and the caller waits for the call to end.
   void doAction(const QString& name) override {
-    if (name == pressAction()) emit static_cast<ClickLabel*>(widget())->clicked();
+    auto* label = static_cast<ClickLabel*>(widget());
+    if (name != pressAction() || !label->isEnabled() || !label->isVisible()) return;
+    QMetaObject::invokeMethod(label, &ClickLabel::clicked, Qt::QueuedConnection);
   }
 };
 

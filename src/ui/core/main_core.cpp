@@ -90,6 +90,12 @@ SetupPorts MainCore::CurrentSetupPorts(std::vector<SerialDevice> found) const {
   return SetupPortsFor(folder_, std::move(found), open_failure_);
 }
 
+Failure MainCore::EndSession() {
+  link_.takePending();
+  if (port_.isOpen()) port_.close();
+  return WriteConfigFile(path(kConfigFileName), CurrentConfig());
+}
+
 void MainCore::ConfirmSetup(const SetupChoice& choice) {
   // The link first: a port pointed nowhere new must not be saved as if it were.
   if (Failure f = LinkChosenDevice(choice, folder_)) {

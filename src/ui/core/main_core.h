@@ -42,6 +42,10 @@ class MainCore final : public ConfigTarget {
   void Form_Load();
   // Shut-down when the user closes the main window.
   void Form_Unload();
+  // Shut-down when the session ends or the process is told to stop: nobody is
+  // there to answer the question, so no "REMOTE OFF". The port is closed and
+  // scandeck.ini written; returns why writing it failed, if it did.
+  Failure EndSession();
   // File > Exit: ends the process at once, nothing asked, nothing written.
   void Exit_Click() { desktop_.endProcess(); }
   // File > Setup: the setup window, as start-up shows it when the port will not open.

@@ -14,8 +14,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <cstdio>
 
 #include "common/core/contact.h"
+#include "common/core/failure.h"
 #include "common/qt/click_label.h"
 #include "common/qt/pictures.h"
 #include "common/qt/qt_text.h"
@@ -80,16 +82,22 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent) : QMainWindow(parent), c
 }
 
 void MainWindow::buildMenus() {
-  auto add = [this](QMenu* menu, const QString& caption, const char* name, auto handler) {
+  auto add = [this](QMenu* menu, const QString& caption, const char* name, auto handler,
+                    Qt::ConnectionType type = Qt::AutoConnection) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
-    if constexpr (!std::is_same_v<decltype(handler), std::nullptr_t>) connect(action, &QAction::triggered, this, handler);
+    if constexpr (!std::is_same_v<decltype(handler), std::nullptr_t>)
+      connect(action, &QAction::triggered, this, handler, type);
     return action;
   };
+  // Entries that open a modal window run after the trigger returns: a screen
+  // reader or automation tool that pressed them through the accessibility bus
+  // waits for that call to return and would hang until the window closed.
+  constexpr auto kModal = Qt::QueuedConnection;
   auto* file = menuBar()->addMenu("  &File  ");
   SeeCode = add(file, "See &Data  Computer <=> Bc245", "SeeCode", [this] { SeeCode_Click(); });
   SeeCode->setCheckable(true);
-  Config = add(file, "&Setup", "Config", [this] { core_.Config_Click(); });
+  Config = add(file, "&Setup", "Config", [this] { core_.Config_Click(); }, kModal);
   ResetAllStatusMnu = add(file, "Reset S&tatus", "ResetAllStatusMnu", [this] { core_.ResetAllStatus(); render(); });
   RemoteControlOff = add(file, "Put &Remote Control Off", "RemoteControlOff",
                          [this] { core_.Send({std::string(protocol::cmd::kKeyRemoteOff)}); });
@@ -108,7 +116,7 @@ void MainWindow::buildMenus() {
   Search = add(mode, "Sear&ch    Alt+C", "Search", [this] { core_.Send(ModeMenuCommands(ModeMenu::Search)); });
 
   auto* memories = menuBar()->addMenu("  M&emories  ");
-  EditIDdir = add(memories, "Edit &ID Directory", "EditIDdir", [this] { EditIDdir_Click(); });
+  EditIDdir = add(memories, "Edit &ID Directory", "EditIDdir", [this] { EditIDdir_Click(); }, kModal);
   EditMemories = add(memories, "&Edit Frequencies Directory", "EditMemories", [this] { EditMemories_Click(); });
   PrintListsMnu = add(memories, "&Print Lists", "PrintListsMnu", [this] { PrintListsMnu_Click(); });
 
@@ -122,7 +130,10 @@ void MainWindow::buildMenus() {
   LogOnOFF->setCheckable(true);
   SetupLog = add(LogFontion, "&Setup General Log", "SetupLog", [this] { SetupLog_Click(); });
   StatisticsLog = add(LogFontion, "Setup S&tatistics Log", "StatisticsLog", nullptr);
+  // The log is switched off: its entries too, not only the submenu, or an
+  // accessibility action would still run them.
   LogFontion->setEnabled(false);
+  for (QAction* entry : LogFontion->actions()) entry->setEnabled(false);
   LightPermanent = add(options, "Set &Light Permanent", "LightPermanent",
                        [this] { core_.Send(LightPermanentCommands(core_.status())); render(); });
   CenterTuningOnOff = add(options, "&Center Tuning", "CenterTuningOnOff", [this] {
@@ -158,7 +169,7 @@ void MainWindow::buildMenus() {
 
   Aboutit = menuBar()->addAction("  &About  ");
   Aboutit->setObjectName("Aboutit");
-  connect(Aboutit, &QAction::triggered, this, [this] { Aboutit_Click(); });
+  connect(Aboutit, &QAction::triggered, this, [this] { Aboutit_Click(); }, kModal);
 }
 
 void MainWindow::HelpTypes_Click() {
@@ -251,6 +262,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     core_.Form_Unload();
   }
   event->accept();
+}
+
+void MainWindow::EndSession() {
+  if (closing_) return;
+  closing_ = true;
+  MainTimer.stop();
+  if (Failure f = core_.EndSession())
+    std::fprintf(stderr, "scandeck: %s\n", MailReport("Saving Config Error : ", f).c_str());
+  tray_->RemoveTrayIcon();
+  QCoreApplication::exit(0);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -45,6 +45,9 @@ class MainWindow : public QMainWindow {
   void applyWindowSize();
   // Shows the core's state.
   void render();
+  // The session ends or the process was told to stop: the shut-down without its
+  // question, the tray icon removed, then every event loop left in order.
+  void EndSession();
 
   MainCore& core() { return core_; }
   QTimer& mainTimer() { return MainTimer; }
