@@ -2,7 +2,8 @@
 // opens, a talkgroup starts, its mode changes) to the tick that decodes it, against
 // the paced simulator on a simulated clock, and the scanner's output backlog at the
 // end. Arguments: baud, trunk mode (0/1), follow-up retry runs (0 = every follow-up
-// is written, as without the gate).
+// is written, as without the gate), poll retry ticks (0 = all three poll commands
+// every tick, as without the poll's own gate).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -65,7 +66,7 @@ class Watch final : public ReplyProcessor {
   std::deque<Ms> squelch_, talkgroup_;
 };
 
-Latencies Measure(int baud, bool trunk, int retry_runs) {
+Latencies Measure(int baud, bool trunk, int retry_runs, int poll_retry) {
   sim::SimulatorOptions options = sim::QuietOptions(11);
   options.activity_per_minute = 40;
   const std::string settings = std::to_string(baud) + ",n,8,1";
@@ -89,6 +90,7 @@ Latencies Measure(int baud, bool trunk, int retry_runs) {
     if (d == sim::Simulator::Direction::FromScanner) watch.sent(line);
   });
   PollCycle poll{rig.link, watch};
+  poll.setPollRetry(poll_retry);
   rig.open(settings);
   poll.setEnabled(true);
   ResetAllStatus(rig.link);
@@ -141,7 +143,8 @@ double Percentile(std::vector<double> v, double p) {
 
 void BM_StatusLatency(benchmark::State& state) {
   Latencies l;
-  for (auto _ : state) l = Measure(static_cast<int>(state.range(0)), state.range(1) != 0, static_cast<int>(state.range(2)));
+  for (auto _ : state) l = Measure(static_cast<int>(state.range(0)), state.range(1) != 0, static_cast<int>(state.range(2)),
+                static_cast<int>(state.range(3)));
   std::vector<double> all = l.squelch;
   all.insert(all.end(), l.talkgroup.begin(), l.talkgroup.end());
   all.insert(all.end(), l.mode.begin(), l.mode.end());
@@ -161,8 +164,8 @@ void BM_StatusLatency(benchmark::State& state) {
   c["max_backlog"] = l.max_backlog_ms;
 }
 BENCHMARK(BM_StatusLatency)
-    ->ArgNames({"baud", "trunk", "retry"})
-    ->ArgsProduct({{2400, 9600, 19200}, {0, 1}, {0, kFollowUpRetryRuns}})
+    ->ArgNames({"baud", "trunk", "retry", "poll"})
+    ->ArgsProduct({{2400, 4800, 9600, 19200}, {0, 1}, {kFollowUpRetryRuns}, {0, kPollRetryTicks}})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 

@@ -11,6 +11,8 @@ Failure Link::SendCommand(std::string_view command) {
   if (!port_.write(framed, failure)) {
     if (!failure) failure = {errc::kWriteFailed, "Write failed"};
     pending_ = failure;
+  } else if (watch_) {
+    watch_->written(command);
   }
   return failure;
 }

@@ -12,6 +12,13 @@
 
 namespace scandeck {
 
+// Told of every command that goes out on the line, whoever wrote it.
+class WriteWatch {
+ public:
+  virtual ~WriteWatch() = default;
+  virtual void written(std::string_view command) = 0;
+};
+
 class Link {
  public:
   Link(PagCom& port, Reporter& reporter) : port_(port), reporter_(reporter) {}
@@ -23,7 +30,10 @@ class Link {
   // Writes the command and one carriage return. A failure is kept as pending
   // (see takePending) and returned.
   Failure SendCommand(std::string_view command);
-  void CollectReplies() { receive_.collect(port_, replies_); }
+  void setWriteWatch(WriteWatch* watch) { watch_ = watch; }
+  WriteWatch* writeWatch() const { return watch_; }
+  // Returns how many replies it took (slots 1..n).
+  int CollectReplies() { return receive_.collect(port_, replies_); }
 
   // The last failure since the previous take; cleared by taking it.
   Failure takePending();
@@ -45,6 +55,7 @@ class Link {
   ReplySlots replies_{};
   Failure pending_;
   std::optional<bool> reported_while_open_;
+  WriteWatch* watch_ = nullptr;
 };
 
 // Manual command box rules: trim blanks, upper-case; nullopt when nothing is left.

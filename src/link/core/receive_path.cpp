@@ -2,11 +2,15 @@
 
 namespace scandeck {
 
-void ReceivePath::collect(PagCom& port, ReplySlots& slots) {
+void ReceivePath::pull(PagCom& port) {
   if (port.waiting() > 0) {
     buffer_ += port.readAll();
     if (buffer_.size() > kBufferLimit) buffer_.erase(0, buffer_.size() - kBufferLimit);
   }
+}
+
+int ReceivePath::collect(PagCom& port, ReplySlots& slots) {
+  pull(port);
 
   std::size_t start = 0;
   int slot = 1;
@@ -20,6 +24,7 @@ void ReceivePath::collect(PagCom& port, ReplySlots& slots) {
 
   for (int i = 1; i < slot; ++i)
     if (!slots[i].empty()) echo(slots[i]);
+  return slot - 1;
 }
 
 void ReceivePath::echo(const std::string& reply) {

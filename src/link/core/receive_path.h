@@ -2,6 +2,7 @@
 // Turns the received character stream into complete replies, one per carriage return.
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "common/core/failure.h"
 #include "link/core/pag_com.h"
@@ -22,8 +23,20 @@ class ReceivePath {
   // Reads what is waiting and stores up to 50 complete replies in the slots,
   // echoing each non-empty one into the "Rx Data" pane. Replies beyond the 50th
   // stay in the buffer for the next call, which takes them even when nothing new
-  // arrived. Each complete reply is stored exactly once.
-  void collect(PagCom& port, ReplySlots& slots);
+  // arrived. Each complete reply is stored exactly once. Returns how many replies
+  // were taken out of the buffer.
+  int collect(PagCom& port, ReplySlots& slots);
+  // Reads what is waiting into the buffer without taking replies out of it.
+  void pull(PagCom& port);
+  // Calls `each` with every complete reply in the buffer, in order.
+  template <typename F>
+  void forEachComplete(F each) const {
+    std::size_t start = 0;
+    for (auto cr = buffer_.find('\r'); cr != std::string::npos; cr = buffer_.find('\r', start)) {
+      each(std::string_view(buffer_).substr(start, cr - start));
+      start = cr + 1;
+    }
+  }
 
   const std::string& buffer() const { return buffer_; }
 
