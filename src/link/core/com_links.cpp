@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "common/core/platform.h"
+
 namespace scandeck {
 
 namespace fs = std::filesystem;
@@ -21,11 +23,8 @@ bool Exists(const fs::path& path) {
 std::string ComLinkName(int port_number) { return "com" + std::to_string(port_number); }
 
 std::string PlatformPortName(int port_number) {
-#ifdef _WIN32
-  return "COM" + std::to_string(port_number);
-#else
+  if constexpr (platform::kWindows) return "COM" + std::to_string(port_number);
   return "/dev/ttyS" + std::to_string(port_number - 1);
-#endif
 }
 
 PortTarget TargetOfPort(int port_number, const std::string& folder) {
