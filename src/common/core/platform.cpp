@@ -59,21 +59,32 @@ OVERLAPPED At(long long offset) {
   return at;
 }
 
+// Windows refuses to open a folder as "access denied"; say what is really in the way.
+FileHandle OpenedPath(FileHandle file, const std::string& path, int& error) {
+  Opened(file, error);
+  if (error == EACCES) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) error = EISDIR;
+  }
+  return file < 0 ? kNoFile : file;
+}
+
 HANDLE OsHandle(FileHandle file) { return reinterpret_cast<HANDLE>(_get_osfhandle(file)); }
 }  // namespace
 
 FileHandle OpenForUpdate(const std::string& path, int& error) {
-  return Opened(_open(path.c_str(), _O_RDWR | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE), error);
+  return OpenedPath(_open(path.c_str(), _O_RDWR | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE),
+                    path, error);
 }
 
 FileHandle OpenForReading(const std::string& path, int& error) {
-  return Opened(_open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT), error);
+  return OpenedPath(_open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT), path, error);
 }
 
 FileHandle CreateEmpty(const std::string& path, int& error) {
-  return Opened(_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
-                      _S_IREAD | _S_IWRITE),
-                error);
+  return OpenedPath(_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
+                          _S_IREAD | _S_IWRITE),
+                    path, error);
 }
 
 int CloseFile(FileHandle file) { return _close(file) == 0 ? 0 : errno; }
