@@ -1,18 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
-
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "common/core/contact.h"
 #include "directory/core/freq_directory.h"
@@ -43,25 +37,6 @@ std::string Padded(std::string text, std::size_t width) {
 FreqChannel Channel(const char* frequency, const char* type, std::string name, const char* delay,
                     const char* lockout, const char* mode) {
   return {0, frequency, type, std::move(name), delay, lockout, mode, 0, 0, 0};
-}
-
-// Runs `body` where file permissions apply: as root, in a child dropped to "nobody".
-// The body returns a summary of what it saw; nullopt when privileges cannot be dropped.
-std::optional<std::string> RunUnprivileged(const std::function<std::string()>& body) {
-  if (::geteuid() != 0) return body();
-  int fds[2];
-  if (::pipe(fds) != 0) return std::nullopt;
-  if (::fork() == 0) {
-    const std::string summary = (::setgid(65534) == 0 && ::setuid(65534) == 0) ? body() : "";
-    ::_exit(::write(fds[1], summary.data(), summary.size()) >= 0 ? 0 : 1);
-  }
-  ::close(fds[1]);
-  std::string summary;
-  char buffer[256];
-  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) summary.append(buffer, static_cast<std::size_t>(n));
-  ::close(fds[0]);
-  ::wait(nullptr);
-  return summary.empty() ? std::nullopt : std::optional(summary);
 }
 
 }  // namespace
@@ -190,52 +165,3 @@ TEST(DirectoryFiles, OddFilesLoadWithoutHarmAndAreReportedOnce) {
   }
 }
 
-TEST(DirectoryFiles, ReadOnlyFilesStillLoadAndRefuseToSave) {
-  TempDir dir;
-  const std::string freq_path = dir.file(kFreqFileName), id_path = dir.file(kIdFileName);
-  const std::string freq_bytes = EncodeFreqRecord(Channel("155.3250", "POL", "Sheriff", "=", "", "Normal"), 1);
-  const std::string id_bytes = EncodeIdRecord({"1-1", "04-023", "FDP", "Fire Dispatch", "", ""});
-  Spit(freq_path, freq_bytes);
-  Spit(id_path, id_bytes);
-  using fs::perms;
-  for (const auto& path : {freq_path, id_path}) fs::permissions(path, perms::owner_read | perms::others_read);
-  fs::permissions(dir.path, perms::owner_all | perms::others_read | perms::others_exec);
-  // The folder is read-only too, so a missing file cannot be created either.
-  const auto summary = RunUnprivileged([&] {
-    RecordFile freq_file, id_file, missing_file;
-    FreqDirectory channels, missing;
-    IdDirectory ids;
-    const Failure freq_load = LoadFreqDirectory(freq_path, freq_file, channels, '.');
-    const Failure id_load = LoadIdDirectory(id_path, id_file, ids);
-    const Failure missing_load = LoadFreqDirectory(dir.file("other.dat"), missing_file, missing, '.');
-    return std::to_string(freq_load.code) + " " + channels[1].name + " " +
-           std::to_string(WriteBank(freq_file, channels, 1).code) + " | " + std::to_string(id_load.code) + " " +
-           ids.at(1, 1).name + " " + std::to_string(WriteIdBank(id_file, ids, 1, 1).code) + " | " +
-           std::to_string(missing_load.code) + " " + std::to_string(WriteBank(missing_file, missing, 1).code);
-  });
-  if (!summary) GTEST_SKIP() << "cannot drop privileges";
-  EXPECT_EQ(*summary, "70 Sheriff 70 | 70 Fire Dispatch 70 | 70 70");
-  EXPECT_EQ(Slurp(freq_path), freq_bytes);
-  EXPECT_EQ(Slurp(id_path), id_bytes);
-  EXPECT_FALSE(fs::exists(dir.file("other.dat")));
-}
-
-TEST(DirectoryFiles, WriteThatStopsShortIsReported) {
-  TempDir dir;
-  RecordFile file;
-  FreqDirectory channels;
-  ASSERT_FALSE(LoadFreqDirectory(dir.file(kFreqFileName), file, channels, '.'));
-  rlimit old_limit{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
-  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limit = old_limit;
-  limit.rlim_cur = 31 * kFreqRecordLength + 10;  // bank 2 gets one record and a bit in
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-  const Failure partial = WriteBank(file, channels, 2);
-  const Failure none = WriteBank(file, channels, 3);
-  ::setrlimit(RLIMIT_FSIZE, &old_limit);
-  std::signal(SIGXFSZ, old_handler);
-  EXPECT_TRUE(partial) << "a bank cut short must not pass as saved";
-  EXPECT_TRUE(none);
-  EXPECT_EQ(fs::file_size(dir.file(kFreqFileName)), limit.rlim_cur);
-}

@@ -1,8 +1,8 @@
 #pragma once
 // A fresh folder for one test, removed with everything in it afterwards.
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -11,8 +11,12 @@ namespace scandeck::testing {
 struct TempDir {
   std::filesystem::path path;
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "scandeck-XXXXXX").string();
-    path = ::mkdtemp(pattern.data());
+    // A fresh name that nobody else has made (create_directory is false when it exists).
+    std::random_device seed;
+    std::mt19937_64 names(seed());
+    do {
+      path = std::filesystem::temp_directory_path() / ("scandeck-" + std::to_string(names()));
+    } while (!std::filesystem::create_directory(path));
   }
   ~TempDir() {
     std::error_code ignored;

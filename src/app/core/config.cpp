@@ -8,10 +8,8 @@
 #include <iterator>
 #include <sstream>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "common/core/contact.h"
+#include "common/core/platform.h"
 #include "common/core/text.h"
 
 namespace scandeck {
@@ -103,30 +101,28 @@ std::string ConfigText(const ScanDeckConfig& c) {
 Failure WriteConfigFile(const std::string& path, const ScanDeckConfig& config) {
   const std::string text = ConfigText(config);
   const std::string temp = path + ".tmp";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return FailureFromErrno(errno);
+  int error = 0;
+  const platform::FileHandle file = platform::CreateEmpty(temp, error);
+  if (file == platform::kNoFile) return FailureFromErrno(error);
   std::size_t done = 0;
   while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const Failure failure = FailureFromErrno(errno);
-      ::close(fd);
-      ::unlink(temp.c_str());
+    const long long n = platform::WriteAt(file, text.data() + done, text.size() - done,
+                                          static_cast<long long>(done), error);
+    if (n <= 0) {
+      const Failure failure = n < 0 ? FailureFromErrno(error) : Failure{errc::kDiskFull, "Short write"};
+      platform::CloseFile(file);
+      std::remove(temp.c_str());
       return failure;
     }
     done += static_cast<std::size_t>(n);
   }
-  int error = ::fsync(fd) == 0 ? 0 : errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
+  error = platform::FlushToDisk(file);
+  const int closed = platform::CloseFile(file);
+  if (error == 0) error = closed;
+  if (error == 0) error = platform::RenameOver(temp, path);
   if (error != 0) {
-    ::unlink(temp.c_str());
+    std::remove(temp.c_str());
     return FailureFromErrno(error);
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    const Failure failure = FailureFromErrno(errno);
-    ::unlink(temp.c_str());
-    return failure;
   }
   return {};
 }

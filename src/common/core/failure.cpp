@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/core/contact.h"
+#include "common/core/platform.h"
 
 namespace scandeck {
 
@@ -14,11 +15,11 @@ Failure FailureFromErrno(int error_number) {
     case EACCES:
     case EPERM:
     case EROFS: code = errc::kPermissionDenied; break;
-    case ENOSPC:
-    case EDQUOT: code = errc::kDiskFull; break;
     case ENAMETOOLONG:
     case EISDIR: code = errc::kBadFileName; break;
-    default: break;
+    default:
+      if (platform::IsDiskFull(error_number)) code = errc::kDiskFull;
+      break;
   }
   return Failure{code, std::strerror(error_number)};
 }

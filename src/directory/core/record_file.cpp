@@ -4,9 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include <fcntl.h>
-#include <sys/types.h>
-#include <unistd.h>
+#include "common/core/platform.h"
 
 namespace scandeck {
 
@@ -42,7 +40,7 @@ RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
 }
 
 void RecordFile::Close() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) platform::CloseFile(fd_);
   fd_ = -1;
   writable_ = false;
 }
@@ -51,15 +49,16 @@ Failure RecordFile::Open(const std::string& path, std::size_t record_length) {
   Close();
   length_ = record_length;
   refusal_.clear();
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  int error_number = 0;
+  fd_ = platform::OpenForUpdate(path, error_number);
   if (fd_ >= 0) {
     writable_ = true;
     return {};
   }
-  const int error_number = errno;
   refusal_ = FailureFromErrno(error_number);
   // Read-only is far better than empty: the user keeps seeing the names.
-  if (MayStillRead(error_number)) fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int ignored = 0;
+  if (MayStillRead(error_number)) fd_ = platform::OpenForReading(path, ignored);
   return refusal_;
 }
 
@@ -67,13 +66,14 @@ Failure RecordFile::Read(long long first, long long count, std::string& out) con
   out.assign(count > 0 ? static_cast<std::size_t>(count) * length_ : 0, '\0');
   if (first < 1) return BadRecord(first);
   if (fd_ < 0) return NotOpen();
-  const off_t offset = static_cast<off_t>(first - 1) * static_cast<off_t>(length_);
+  const long long offset = (first - 1) * static_cast<long long>(length_);
   std::size_t done = 0;
   while (done < out.size()) {
-    const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, offset + static_cast<off_t>(done));
+    int error_number = 0;
+    const long long n = platform::ReadAt(fd_, out.data() + done, out.size() - done,
+                                         offset + static_cast<long long>(done), error_number);
     if (n < 0) {
-      if (errno == EINTR) continue;
-      const Failure failure = FailureFromErrno(errno);
+      const Failure failure = FailureFromErrno(error_number);
       std::memset(out.data() + done, 0, out.size() - done);
       return failure;
     }
@@ -87,15 +87,13 @@ Failure RecordFile::Write(long long first, std::string_view records) {
   if (first < 1) return BadRecord(first);
   if (fd_ < 0) return refusal_ ? refusal_ : NotOpen();
   if (!writable_) return refusal_;
-  const off_t offset = static_cast<off_t>(first - 1) * static_cast<off_t>(length_);
+  const long long offset = (first - 1) * static_cast<long long>(length_);
   std::size_t done = 0;
   while (done < records.size()) {
-    const ssize_t n =
-        ::pwrite(fd_, records.data() + done, records.size() - done, offset + static_cast<off_t>(done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return FailureFromErrno(errno);
-    }
+    int error_number = 0;
+    const long long n = platform::WriteAt(fd_, records.data() + done, records.size() - done,
+                                          offset + static_cast<long long>(done), error_number);
+    if (n < 0) return FailureFromErrno(error_number);
     if (n == 0) return Failure{errc::kDiskFull, "Short write"};
     done += static_cast<std::size_t>(n);
   }

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "common/core/platform.h"
+
 namespace scandeck {
 
 namespace fs = std::filesystem;
@@ -21,11 +23,8 @@ bool Exists(const fs::path& path) {
 std::string ComLinkName(int port_number) { return "com" + std::to_string(port_number); }
 
 std::string PlatformPortName(int port_number) {
-#ifdef _WIN32
-  return "COM" + std::to_string(port_number);
-#else
+  if constexpr (platform::kWindows) return "COM" + std::to_string(port_number);
   return "/dev/ttyS" + std::to_string(port_number - 1);
-#endif
 }
 
 PortTarget TargetOfPort(int port_number, const std::string& folder) {
@@ -33,7 +32,7 @@ PortTarget TargetOfPort(int port_number, const std::string& folder) {
   const fs::path local = ComPath(port_number, folder);
   std::error_code ec;
   const fs::file_status entry = fs::symlink_status(local, ec);
-  if (!ec && fs::exists(entry)) {
+  if (!platform::kWindows && !ec && fs::exists(entry)) {
     target.via_link = true;
     target.open_path = fs::absolute(local, ec).lexically_normal().string();
     target.device = target.open_path;
@@ -52,6 +51,8 @@ PortTarget TargetOfPort(int port_number, const std::string& folder) {
 Failure LinkPort(int port_number, const std::string& device, const std::string& folder) {
   const fs::path local = ComPath(port_number, folder);
   if (device.empty()) return Failure{errc::kBadFileName, "No device chosen for " + ComLinkName(port_number)};
+  if (platform::kWindows)
+    return Failure{errc::kBadFileName, "Windows opens COM" + std::to_string(port_number) + " itself; no link is made"};
   std::error_code ec;
   const fs::file_status entry = fs::symlink_status(local, ec);
   if (!ec && fs::exists(entry) && !fs::is_symlink(entry))

@@ -21,12 +21,13 @@ struct PortTarget {
 
 // Port n opens folder/comN whenever that entry is there, even as a link to an
 // unplugged adapter: opening it then fails, rather than quietly reaching another
-// port. Without it, the platform's name.
+// port. Without it, the platform's name. On Windows "comN" names the serial port
+// itself in every folder, so there the platform's name is always used.
 PortTarget TargetOfPort(int port_number, const std::string& folder);
 
 // Points folder/comN at `device`: creates the link, or replaces a link already
 // there in one step. Anything else named comN (a regular file, a folder) is the
-// user's and is never replaced.
+// user's and is never replaced. Refused on Windows (see TargetOfPort).
 Failure LinkPort(int port_number, const std::string& device, const std::string& folder);
 
 }  // namespace scandeck

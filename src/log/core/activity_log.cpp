@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "common/core/platform.h"
 #include "log/core/month_names.h"
 
 namespace scandeck {
@@ -40,7 +41,7 @@ LogMoment SystemLogClock::now() const {
   LogMoment m;
   const std::time_t t = std::time(nullptr);
   std::tm local{};
-  if (t == static_cast<std::time_t>(-1) || !localtime_r(&t, &local)) {
+  if (t == static_cast<std::time_t>(-1) || !platform::LocalTime(t, local)) {
     m.failure = {errc::kInvalidArgument, "Invalid procedure call or argument"};
     return m;
   }
