@@ -42,7 +42,7 @@ class PrintFrm final : public QWidget {
 
   const FreqDirectory& freq_;
   const IdDirectory& ids_;
-  const std::string& user_name_;
+  std::string user_name_;
   Desktop& desktop_;
   Printers& printers_;
   PrintFormCore form_;

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QScreen>
+#include <QSizePolicy>
 
 #include "common/qt/click_label.h"
 #include "common/qt/pictures.h"
@@ -40,10 +41,24 @@ QLabel* Value(const char* name, const char* what, QWidget* parent, int points) {
   return label;
 }
 
+constexpr const char* kWhole = "whole";
+
+// A name longer than its place ends in "…"; the whole name stays in the tooltip
+// and in what a screen reader reads.
+void Elide(QLabel* label) {
+  const QString whole = label->property(kWhole).toString();
+  const int room = label->contentsRect().width();
+  // Not laid out yet: the whole text, cut when the label gets its place.
+  const QString shown = room > 0 ? label->fontMetrics().elidedText(whole, Qt::ElideRight, room) : whole;
+  if (label->text() != shown) label->setText(shown);
+  label->setToolTip(shown == whole ? QString() : whole);
+}
+
 void Show(QLabel* label, const CompactLabel& value) {
   const QString text = ToQt(value.text);
-  if (label->text() != text) {
-    label->setText(text);
+  if (label->property(kWhole).toString() != text || label->property(kWhole).isNull()) {
+    label->setProperty(kWhole, text);
+    Elide(label);
     const QString name = label->property("what").toString() + ": " + (text.trimmed().isEmpty() ? "none" : text.trimmed());
     if (label->accessibleName() != name) label->setAccessibleName(name);
   }
@@ -95,8 +110,14 @@ SmartView::SmartView(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowS
   row->addWidget(PopUpLbl);
   grid->addLayout(row, 3, 0, 1, 3);
   grid->setColumnStretch(1, 1);
+  // A long name must not widen the window: the labels take the room they are given.
+  for (QLabel* label : {NameLbl, IDNameLbl, ModeLbl}) {
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    label->installEventFilter(this);
+  }
   const QFontMetrics metrics(NameLbl->font());
   setMinimumWidth(metrics.horizontalAdvance(QString(40, 'M')) / 2 + 160);
+  resize(minimumWidth(), sizeHint().height() + 4);
   setFixedHeight(sizeHint().height() + 4);
 
   TimeTimer.setInterval(500);
@@ -125,7 +146,20 @@ void SmartView::TimeTimer_Timer() {
   }
 }
 
+bool SmartView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize)
+    if (auto* label = qobject_cast<QLabel*>(watched); label && !label->property(kWhole).isNull()) Elide(label);
+  return QWidget::eventFilter(watched, event);
+}
+
+void SmartView::hideEvent(QHideEvent* event) {
+  // Where the user left it, for the next pop-up.
+  if (!event->spontaneous()) place_ = pos();
+  QWidget::hideEvent(event);
+}
+
 void SmartView::showEvent(QShowEvent* event) {
+  if (place_ && pos() != *place_) move(*place_);
   QWidget::showEvent(event);
   keepOnAScreen();
   if (!TimeTimer.isActive()) {
@@ -135,10 +169,13 @@ void SmartView::showEvent(QShowEvent* event) {
 }
 
 void SmartView::keepOnAScreen() {
-  // A monitor unplugged since the last time: open fully on one that exists.
+  // A monitor unplugged since the last time: open fully on one that exists. A
+  // window the user moved partly off a screen stays where it was put.
   const QRect frame = frameGeometry();
-  for (QScreen* screen : QGuiApplication::screens())
-    if (screen->availableGeometry().contains(frame)) return;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    const QRect seen = screen->availableGeometry().intersected(frame);
+    if (seen.width() >= 48 && seen.height() >= 16) return;
+  }
   QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen) return;
   const QRect area = screen->availableGeometry();

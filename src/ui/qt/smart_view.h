@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
+#include <optional>
 
 #include "status/core/compact_view.h"
 
@@ -28,6 +29,8 @@ class SmartView final : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
@@ -44,6 +47,7 @@ class SmartView final : public QWidget {
   ClickLabel* HoldCmd;
   ClickLabel* PopUpLbl;
   QTimer TimeTimer;
+  std::optional<QPoint> place_;
 };
 
 }  // namespace scandeck
