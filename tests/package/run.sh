@@ -32,6 +32,21 @@ for program in scandeck scandeck-sim scandeck-launch; do
 done
 "$root/usr/bin/scandeck-sim" --help >/dev/null 2>&1 || fail "scandeck-sim --help does not run"
 
+# The README's try-out on a fresh account: the folder is made, private, and a command
+# written just before the port is closed still reaches the scanner.
+fresh="$scratch/fresh home/.local/share/scandeck"
+"$root/usr/bin/scandeck-sim" -v --folder "$fresh" >"$scratch/sim.log" 2>&1 &
+sim=$!
+for _ in $(seq 50); do [ -L "$fresh/com1" ] && break; sleep 0.1; done
+[ "$(stat -c %a "$fresh" 2>/dev/null)" = 700 ] || fail "scandeck-sim made no private $fresh"
+printf 'KEY04H\r' >"$fresh/com1"
+for _ in $(seq 50); do grep -q "left remote control" "$scratch/sim.log" && break; sleep 0.1; done
+kill "$sim"; wait "$sim"
+grep -q "left remote control" "$scratch/sim.log" || { cat "$scratch/sim.log"; fail "KEY04H before closing was lost"; }
+touch "$scratch/a file"
+"$root/usr/bin/scandeck-sim" --folder "$scratch/a file/scandeck" 2>"$scratch/sim.err"
+[ $? -eq 2 ] && grep -q "cannot make folder" "$scratch/sim.err" || fail "a file in the way: $(cat "$scratch/sim.err")"
+
 entry=$root/usr/share/applications/$id.desktop
 if [ -f "$entry" ]; then
   desktop-file-validate "$entry" || fail "desktop-file-validate"
