@@ -1,5 +1,6 @@
 # Install rules and the Debian package: the program, the simulator, the menu entry
-# with its launcher, the icon in the hicolor theme and the AppStream metadata.
+# with its launcher, the icon in the hicolor theme, the AppStream metadata, the
+# manual pages, the changelog and the copyright file.
 include(GNUInstallDirs)
 set(SCANDECK_APP_ID org.example.scandeck.ScanDeck)
 
@@ -18,23 +19,52 @@ add_custom_command(OUTPUT ${SCANDECK_ICONS}
   COMMENT "Rendering the icon into the hicolor theme")
 add_custom_target(scandeck-icons ALL DEPENDS ${SCANDECK_ICONS})
 
+# Debian wants the changelog and the manual pages compressed with gzip -9n (no name
+# or time stamp, so that the package is reproducible); done at build time.
+find_program(SCANDECK_GZIP gzip REQUIRED)
+set(SCANDECK_MAN_PAGES scandeck.1 scandeck-sim.1 scandeck-launch.1)
+list(TRANSFORM SCANDECK_MAN_PAGES PREPEND man/ OUTPUT_VARIABLE SCANDECK_GZIP_SOURCES)
+set(SCANDECK_GZIPPED)
+foreach(source IN LISTS SCANDECK_GZIP_SOURCES ITEMS changelog)
+  get_filename_component(name ${source} NAME)
+  set(copy ${CMAKE_BINARY_DIR}/packaging/${name})
+  add_custom_command(OUTPUT ${copy}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/packaging/${source} ${copy}
+    COMMAND ${SCANDECK_GZIP} -9nf ${copy}
+    DEPENDS ${CMAKE_SOURCE_DIR}/packaging/${source}
+    COMMENT "Compressing ${name}")
+  list(APPEND SCANDECK_GZIPPED ${copy}.gz)
+endforeach()
+add_custom_target(scandeck-docs ALL DEPENDS ${SCANDECK_GZIPPED})
+
 install(TARGETS scandeck scandeck-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS packaging/scandeck-launch DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/${SCANDECK_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/${SCANDECK_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+list(TRANSFORM SCANDECK_MAN_PAGES PREPEND ${CMAKE_BINARY_DIR}/packaging/ OUTPUT_VARIABLE SCANDECK_MAN_FILES)
+list(TRANSFORM SCANDECK_MAN_FILES APPEND .gz)
+install(FILES ${SCANDECK_MAN_FILES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# A native package: its one changelog is changelog.gz, not changelog.Debian.gz.
+install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz packaging/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/scandeck)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME scandeck)
 set(CPACK_PACKAGE_VENDOR "The ScanDeck developers")
 set(CPACK_PACKAGE_CONTACT "The ScanDeck developers <developers@scandeck.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "remote control for a BC245XLT trunk-tracking radio scanner")
+# Debian's control file takes lines of at most 80 characters.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-  "ScanDeck polls a Uniden BC245XLT scanner over its serial PC Con interface, shows\n"
-  "its mode, frequency, talkgroup and indicators, sends its keys and settings and\n"
-  "names its channels and talkgroups. Includes scandeck-sim, a scanner simulator.")
+  "ScanDeck polls a Uniden BC245XLT scanner over its serial PC Con interface,\n"
+  "shows its mode, frequency, talkgroup and indicators, sends its keys and\n"
+  "settings and names its channels and talkgroups. Includes scandeck-sim, a\n"
+  "scanner simulator.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://scandeck.example.org/")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# Stripped for every build type: the package test, run from a Debug build, checks
+# what users install; the build folder keeps its symbols for debugging.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 # The Qt libraries it links are found by dpkg-shlibdeps; the platform plugins that
 # put a window on the screen are loaded at run time, so they are named here.

@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth imagemagick
-  dpkg-dev desktop-file-utils appstream
+  dpkg-dev desktop-file-utils appstream lintian man-db
   dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   trayer xdotool x11-utils
   poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf

@@ -11,6 +11,7 @@
 #include "link/qt/qt_serial_port.h"
 #include "sim/core/sim_fixture.h"
 #include "support/pty_scanner.h"
+#include "support/wait_until.h"
 
 using namespace scandeck;
 using namespace scandeck::sim;
@@ -118,4 +119,20 @@ TEST(SimPty, ReopeningFindsACleanLineAndTheScannerBackInRemoteControl) {
   EXPECT_EQ(program.device.waiting(), 0u);
   program.link.SendCommand("MD");
   EXPECT_EQ(program.tick(milliseconds{100}), std::vector<std::string>{"MD00"});
+}
+
+TEST(SimPty, WhatTheProgramWroteBeforeClosingStillReachesTheScanner) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  PtyScanner scanner(folder.path(), QuietOptions());  // paced: 11 characters take 12 ms
+  ASSERT_TRUE(scanner.ok()) << scanner.error();
+
+  Program program(folder.path());
+  ASSERT_TRUE(program.open());
+  program.link.SendCommand("MD");
+  program.link.SendCommand("KEY04H");  // as the program does on its way out
+  program.pag_com.close();
+  const std::vector<std::string> expected{"> MD", "< MD00", "> KEY04H", "< OK"};
+  EXPECT_TRUE(scandeck::testing::WaitUntil([&] { return scanner.log() == expected; }, 2000))
+      << ::testing::PrintToString(scanner.log());
 }

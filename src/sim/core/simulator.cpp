@@ -70,7 +70,9 @@ void Simulator::attach(const SerialSettings& settings) {
 }
 
 void Simulator::detach() {
-  advance();
+  // What the program wrote before closing is already on the wire, and a real port's
+  // close waits for it to go out: the scanner still hears it, at its pace.
+  advanceTo(inbound_.empty() ? nowUs() : std::max(nowUs(), inbound_.back().at_us));
   attached_ = false;
   inbound_.clear();
   outbound_.clear();
@@ -125,8 +127,9 @@ void Simulator::handleLine(std::int64_t at_us) {
   scanner_.command(line, Millis{at_us / 1000}, [&](std::string_view reply) { send(reply, reply_us); });
 }
 
-void Simulator::advance() {
-  const std::int64_t now = nowUs();
+void Simulator::advance() { advanceTo(nowUs()); }
+
+void Simulator::advanceTo(std::int64_t now) {
   for (;;) {
     const std::int64_t next_in = inbound_.empty() ? kNeverUs : inbound_.front().at_us;
     const Millis air = scanner_.nextEvent();

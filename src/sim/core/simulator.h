@@ -61,7 +61,8 @@ class Simulator {
   void setObserver(Observer observer) { observer_ = std::move(observer); }
 
   // The program's end of the cable. Nothing is delivered while detached: what the
-  // scanner sends then is lost, as on a real line with nobody listening.
+  // scanner sends then is lost, as on a real line with nobody listening. Detaching
+  // still lets the scanner hear what the program wrote before it.
   void attach(const SerialSettings& settings);
   void detach();
   // The program changed its line settings while attached (a pseudo-terminal's
@@ -93,6 +94,7 @@ class Simulator {
   };
   std::int64_t nowUs() const;
   std::int64_t charUs() const;
+  void advanceTo(std::int64_t now);
   void send(std::string_view line, std::int64_t at_us);
   void handleLine(std::int64_t at_us);
   bool garbled() const;

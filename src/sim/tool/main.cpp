@@ -1,9 +1,12 @@
 // scandeck-sim: the simulated scanner on a pseudo-terminal, linked as comN in a
 // folder, so that the program (or stty and cat) can open it like a serial port.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -28,7 +31,7 @@ const char kUsage[] =
     "Runs a simulated BC245XLT scanner on a pseudo-terminal and links it as comN\n"
     "in a folder, until interrupted (Ctrl-C) or terminated.\n"
     "\n"
-    "  --folder DIR        folder for the comN link (default: the current folder)\n"
+    "  --folder DIR        folder for the comN link, made if missing (default: the current folder)\n"
     "  --port N            port number N of comN (default 1)\n"
     "  --seed N            seed of what the scanner hears and of the line faults (default 1)\n"
     "  --speed BAUD        the scanner's speed setting: 2400, 4800, 9600 or 19200 (default 9600);\n"
@@ -132,6 +135,19 @@ std::string Printable(std::string_view line) {
   return out;
 }
 
+// Makes `folder` and its missing parents, each new one private (0700), as the XDG base
+// directory rules ask of a data folder; a fresh account has no ~/.local/share/scandeck.
+void MakeFolder(const std::filesystem::path& folder) {
+  std::filesystem::path so_far;
+  for (const auto& part : folder) {
+    so_far /= part;
+    if (::mkdir(so_far.c_str(), 0700) != 0 && errno != EEXIST)
+      Fail("cannot make folder " + so_far.string() + ": " + std::strerror(errno));
+  }
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) Fail("not a folder: " + folder.string());
+}
+
 const char* ModeName(scandeck::sim::Mode mode) {
   using M = scandeck::sim::Mode;
   switch (mode) {
@@ -156,8 +172,8 @@ int main(int argc, char** argv) {
   const ToolOptions options = ParseArguments(argc, argv);
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
+  MakeFolder(options.folder);
   std::error_code ec;
-  if (!std::filesystem::is_directory(options.folder, ec)) Fail("no such folder: " + options.folder.string());
   const std::filesystem::path link = std::filesystem::absolute(options.folder, ec).lexically_normal() / ("com" + std::to_string(options.port));
 
   scandeck::SteadyClock clock;

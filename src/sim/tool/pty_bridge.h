@@ -146,6 +146,8 @@ class PtyBridge {
     if (ready > 0 && (p.revents & POLLHUP) && !(p.revents & POLLIN)) {
       Event event = Event::None;
       if (simulator_.attached()) {
+        // The hang-up can be seen before the last bytes: a read still returns them.
+        readAll();
         simulator_.detach();
         pending_.clear();
         flushSlave();
@@ -171,11 +173,7 @@ class PtyBridge {
       simulator_.reconfigure(settings_);
       event = Event::Reconfigured;
     }
-    if (ready > 0 && (p.revents & POLLIN)) {
-      char buffer[512];
-      const ssize_t n = ::read(master_, buffer, sizeof buffer);
-      if (n > 0) simulator_.receive(std::string_view(buffer, static_cast<std::size_t>(n)));
-    }
+    if (ready > 0 && (p.revents & POLLIN)) readAll();
     pending_ += simulator_.take();
     if (!pending_.empty()) {
       const ssize_t n = ::write(master_, pending_.data(), pending_.size());
@@ -192,6 +190,14 @@ class PtyBridge {
       case 19200: return B19200;
       default: return B9600;
     }
+  }
+
+  // Hands the simulator everything the program has written so far.
+  void readAll() {
+    char buffer[512];
+    ssize_t n;
+    while ((n = ::read(master_, buffer, sizeof buffer)) > 0)
+      simulator_.receive(std::string_view(buffer, static_cast<std::size_t>(n)));
   }
 
   // Drops what the last program left unread: a pseudo-terminal keeps it for the next
