@@ -1,4 +1,4 @@
-// The help texts byte for byte, the activity log's names, record writer and setup
+// The activity log's names, record writer and setup
 // rules on a fake clock and a fake file.
 #include <gtest/gtest.h>
 
@@ -7,32 +7,10 @@
 #include "app/core/config.h"
 #include "log/core/activity_log.h"
 #include "support/fake_port.h"
-#include "ui/core/help.h"
 
 using namespace scandeck;
 
 namespace {
-
-TEST(Help, TextsAreExact) {
-  EXPECT_EQ(HelpTypeText(),
-            "The 'Type System' will be think to class \r\nyou frequency by kind of agency.\r\n\r\n\r\n"
-            "\tAIR = Aviation\r\n\tAMB = Ambulance\r\n\tCOM = Commercial\r\n\tCTG = Shipping\r\n"
-            "\tFDP = Fire Departement\r\n\tEMG = Emergency Svc\r\n\tGOV = Governement\r\n\tMED = Media\r\n"
-            "\tMRN = Marine\r\n\tMSC = Miscellaneous\r\n\tMUN = Municipality\r\n\tPOL = Police Department\r\n"
-            "\tPTP = Public Transport\r\n\tTRK = Trunking System\r\n\tRWY = RailRoad\r\n"
-            "\tSEC = Security agency\r\n\tUTY = Gaz, Electricity\r\n");
-  EXPECT_EQ(HelpCenterTuningText(),
-            "This Function will give you a way to know \r\nif you are on frequency.\r\n\r\nHow its used:\r\n\r\n"
-            "It's easy! In the 'Options' Menu, enable the \r\n'Center Tuning' Option. After that, in the \r\n"
-            "window, you can see the little red pointer \r\nmoving around the central bar. That is the \r\n"
-            "center frequency. If the pointer is around it, \r\n"
-            "you have the right frequency. If not you're off frequency.\r\n\r\n"
-            "You can see how it works by going in \r\n'Search Mode' with your scanner. Find an \r\n"
-            "active frequency. After manually tuning \r\naround the frequency with the UP/DOWN \r\n"
-            "arrow key, you will see the red pointer \r\nmove to indicate that you are above or \r\n"
-            "below the signal you are trying to listen to.\r\n\r\nHappy experimenting!\r\n");
-  for (const auto& link : HelpMenuLinks()) EXPECT_FALSE(link.address.empty()) << link.name;
-}
 
 TEST(ActivityLog, AutomaticNames) {
   const struct {

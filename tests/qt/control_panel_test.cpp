@@ -9,49 +9,22 @@
 
 #include "common/qt/click_label.h"
 #include "support/accessible_names.h"
-#include "support/fake_desktop.h"
-#include "support/fake_port.h"
-#include "ui/qt/main_window.h"
+#include "support/app.h"
 
 using namespace scandeck;
-using Sent = std::vector<std::string>;
+using scandeck::testing::Sent;
 
 namespace {
 
-struct Panel {
-  scandeck::testing::FakePort port;
-  scandeck::testing::FakeDesktop desktop;
-  MainCore core{port, desktop, "/nonexistent-scandeck-folder", '.'};
-  MainWindow window{core};
-
-  Panel() {
-    Failure f;
-    core.port().open(f);
-    core.poll().setEnabled(true);
-  }
-  Sent sent() {
-    auto out = port.commands();
-    port.written.clear();
-    return out;
-  }
-  // Delivers replies through the receive path and response processing.
+// The main window with its link open; replies go through the receive path and
+// response processing, and what that sends is dropped.
+struct Panel : scandeck::testing::App {
+  Panel() { openPort(); }
   void reply(const std::string& text) {
-    port.incoming += text;
-    window.MainTimer_Timer();
+    tick(text);
     port.written.clear();
   }
-  void click(const char* name) {
-    QWidget* w = window.findChild<QWidget*>(name);
-    ASSERT_NE(w, nullptr) << name;
-    if (auto* button = qobject_cast<QPushButton*>(w)) return button->click();
-    if (auto* label = qobject_cast<ClickLabel*>(w)) return emit label->clicked();
-    FAIL() << name << " is not clickable";
-  }
-  void menu(const char* name) {
-    auto* action = window.findChild<QAction*>(name);
-    ASSERT_NE(action, nullptr) << name;
-    action->trigger();
-  }
+  void menu(const char* name) { action(name)->trigger(); }
 };
 
 }  // namespace
@@ -100,30 +73,30 @@ TEST(ControlPanelWindow, TogglesFollowTheStateTheScannerReported) {
     }
     EXPECT_EQ(panel.sent(), c.sent) << c.control;
   }
-  EXPECT_TRUE(panel.window.findChild<QAction*>("LightPermanent")->isChecked()) << "only the reply changes the mark";
-  EXPECT_TRUE(panel.window.findChild<QAction*>("CenterTuningOnOff")->isChecked());
-  EXPECT_TRUE(panel.window.findChild<QWidget*>("TunLine")->isVisibleTo(&panel.window));
+  EXPECT_TRUE(panel.find<QAction>("LightPermanent")->isChecked()) << "only the reply changes the mark";
+  EXPECT_TRUE(panel.find<QAction>("CenterTuningOnOff")->isChecked());
+  EXPECT_TRUE(panel.find<QWidget>("TunLine")->isVisibleTo(panel.window.get()));
   panel.menu("CenterTuningOnOff");
-  EXPECT_FALSE(panel.window.findChild<QWidget*>("TunLine")->isVisibleTo(&panel.window));
+  EXPECT_FALSE(panel.find<QWidget>("TunLine")->isVisibleTo(panel.window.get()));
   EXPECT_TRUE(panel.sent().empty());
 
-  QWidget* searching = panel.window.findChild<QWidget*>("Searching");
+  QWidget* searching = panel.find<QWidget>("Searching");
   QTest::mouseClick(searching, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(panel.sent(), Sent{"LL"});
 }
 
 TEST(ControlPanelWindow, AltKeysPressTheButtons) {
   Panel panel;
-  panel.window.show();
-  panel.window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&panel.window));
+  panel.window->show();
+  panel.window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(panel.window.get()));
   const struct {
     Qt::Key key;
     Sent sent;
   } cases[] = {{Qt::Key_S, {"MD", "SB", "KEY00"}}, {Qt::Key_M, {"WI", "KEY01"}}, {Qt::Key_T, {"KEY13"}},
                {Qt::Key_C, {"KEY09"}}};
   for (const auto& c : cases) {
-    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &panel.window;
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : panel.window.get();
     QTest::keyClick(target, c.key, Qt::AltModifier);
     // A mnemonic presses the button visibly: the click lands a moment later.
     for (int i = 0; i < 50 && panel.port.written.empty(); ++i) QTest::qWait(20);
@@ -134,7 +107,7 @@ TEST(ControlPanelWindow, AltKeysPressTheButtons) {
 TEST(ControlPanelWindow, BankLabelsChangeColourOnlyWhenTheScannerAnswers) {
   Panel panel;
   auto red = [&](const char* name) {
-    return panel.window.findChild<QWidget*>(name)->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
+    return panel.find<QWidget>(name)->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
   };
   panel.click("BankLbl3");
   panel.click("IDlbl2");
@@ -150,15 +123,15 @@ TEST(ControlPanelWindow, BankLabelsChangeColourOnlyWhenTheScannerAnswers) {
 
 TEST(ControlPanelWindow, DirectAccessBoxesSendOneCommandPerEnter) {
   Panel panel;
-  auto* channel = panel.window.findChild<QLineEdit*>("ChannelBox");
+  auto* channel = panel.find<QLineEdit>("ChannelBox");
   QTest::keyClicks(channel, "45");
   EXPECT_TRUE(panel.sent().empty()) << "digits without Enter send nothing";
   QTest::keyClick(channel, Qt::Key_Return);
   EXPECT_EQ(panel.sent(), Sent{"MA045"});
   EXPECT_TRUE(channel->text().isEmpty());
 
-  auto* bank = panel.window.findChild<QLineEdit*>("IDChannelBox");
-  auto* position = panel.window.findChild<QLineEdit*>("IDChannelBoxII");
+  auto* bank = panel.find<QLineEdit>("IDChannelBox");
+  auto* position = panel.find<QLineEdit>("IDChannelBoxII");
   const struct {
     const char* bank;
     const char* position;
@@ -173,15 +146,15 @@ TEST(ControlPanelWindow, DirectAccessBoxesSendOneCommandPerEnter) {
     QTest::keyClick(position, Qt::Key_Return);
     EXPECT_EQ(panel.sent(), c.sent) << c.bank << "-" << c.position;
     if (!c.sent.empty()) {
-      EXPECT_EQ(panel.window.findChild<QPlainTextEdit*>("temp")->toPlainText().toStdString(), c.sent[0]);
+      EXPECT_EQ(panel.find<QPlainTextEdit>("temp")->toPlainText().toStdString(), c.sent[0]);
     }
   }
 }
 
 TEST(ControlPanelWindow, LimitsUploadOnlyWithBothBoxesFilled) {
   Panel panel;
-  auto* lower = panel.window.findChild<QLineEdit*>("LLbox");
-  auto* upper = panel.window.findChild<QLineEdit*>("LUbox");
+  auto* lower = panel.find<QLineEdit>("LLbox");
+  auto* upper = panel.find<QLineEdit>("LUbox");
   lower->setText("118.0000");
   panel.click("ApplyLimit");
   EXPECT_TRUE(panel.sent().empty());
@@ -196,7 +169,7 @@ TEST(ControlPanelWindow, LimitsUploadOnlyWithBothBoxesFilled) {
 
 TEST(ControlPanelWindow, ClicksOnAClosedPortRaiseOneReport) {
   Panel panel;
-  panel.core.port().close();
+  panel.core->port().close();
   for (const char* name : {"Button0", "buttonlbl1", "BankLbl2", "LightAuto", "Button6"}) panel.click(name);
   ASSERT_EQ(panel.desktop.events.size(), 1u);
   EXPECT_EQ(panel.desktop.events[0].rfind("report: Send Error : 8018", 0), 0u);
@@ -204,16 +177,16 @@ TEST(ControlPanelWindow, ClicksOnAClosedPortRaiseOneReport) {
 
 TEST(ControlPanelWindow, EveryNameHoldsItsCaptionAndEveryIndicatorItsState) {
   Panel panel;
-  panel.window.show();
+  panel.window->show();
   panel.reply("DSN\rSB AC\rW110 F01545500\rMD17\r");
   int controls = 0;
-  EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(&panel.window, controls), std::vector<std::string>{});
+  EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(panel.window.get(), controls), std::vector<std::string>{});
   EXPECT_GT(controls, 60);
 
   auto name = [&](const char* object) {
-    return QAccessible::queryAccessibleInterface(panel.window.findChild<QWidget*>(object))->text(QAccessible::Name);
+    return QAccessible::queryAccessibleInterface(panel.find<QWidget>(object))->text(QAccessible::Name);
   };
-  QAccessibleInterface* data = QAccessible::queryAccessibleInterface(panel.window.findChild<ClickLabel*>("buttonlbl0"));
+  QAccessibleInterface* data = QAccessible::queryAccessibleInterface(panel.find<ClickLabel>("buttonlbl0"));
   EXPECT_EQ(data->role(), QAccessible::Button);
   EXPECT_TRUE(data->state().checkable && data->state().checked);
   EXPECT_EQ(name("buttonlbl0"), "DATA, data skip on");

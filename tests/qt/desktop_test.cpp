@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "app/qt/qt_desktop.h"
-#include "link/qt/qt_serial_port.h"
-#include "support/temp_dir.h"
 
 using namespace scandeck;
 
@@ -29,14 +27,4 @@ TEST(QtDesktop, ReportsWhileOneIsOpenAreCountedIntoItNotStacked) {
   EXPECT_EQ(desktop.openReports(), 0);
   desktop.report("MainTimer Error : 8018,  please email me  x");
   EXPECT_EQ(desktop.openReports(), 1) << "shown again once the user closed it";
-}
-
-TEST(QtSerialPort, PortNumberNamesTheLocalComLinkFirst) {
-  scandeck::testing::TempDir dir;
-  const QString folder = QString::fromStdString(dir.path.string());
-  EXPECT_EQ(PortDeviceName(1, folder), "/dev/ttyS0");
-  EXPECT_EQ(PortDeviceName(4, folder), "/dev/ttyS3");
-  std::filesystem::create_symlink("/dev/null", dir.path / "com3");
-  EXPECT_EQ(PortDeviceName(3, folder), QString::fromStdString((dir.path / "com3").string()));
-  EXPECT_EQ(PortDeviceName(2, folder), "/dev/ttyS1");
 }

@@ -21,7 +21,7 @@
 #include "link/qt/qt_serial_port.h"
 #include "sim/core/demo_plan.h"
 #include "sim/core/sim_fixture.h"
-#include "support/fake_desktop.h"
+#include "support/pty_session.h"
 #include "support/pty_scanner.h"
 #include "support/wait_until.h"
 #include "ui/qt/main_window.h"
@@ -31,11 +31,8 @@ using scandeck::testing::WaitUntil;
 
 namespace {
 
-struct Session {
-  explicit Session(const QString& folder)
-      : device(folder), core(device, desktop, folder.toStdString(), '.'), main(core) {
-    main.Form_Load();
-  }
+struct Session : scandeck::testing::PtySession {
+  using PtySession::PtySession;
   ~Session() { main.close(); }
   FreqDir* freqDir() {
     main.findChild<QAction*>("EditMemories")->trigger();
@@ -46,10 +43,6 @@ struct Session {
     QApplication::processEvents();  // the entry runs after its trigger returns
     return main.findChild<IDdir*>("IDdir");
   }
-  QtSerialPort device;
-  scandeck::testing::FakeDesktop desktop;
-  MainCore core;
-  MainWindow main;
 };
 
 QString Cell(QTableWidget* grid, int row, int column) {

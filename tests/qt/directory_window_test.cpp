@@ -26,16 +26,12 @@
 #include "sim/core/simulator.h"
 #include "sim/tool/pty_bridge.h"
 #include "support/accessible_names.h"
-#include "support/fake_desktop.h"
-#include "support/fake_port.h"
-#include "support/temp_dir.h"
+#include "support/app.h"
 #include "support/wait_until.h"
 #include "ui/qt/main_window.h"
 
 using namespace scandeck;
-using scandeck::testing::FakeDesktop;
 using scandeck::testing::WaitUntil;
-using scandeck::testing::FakePort;
 
 namespace {
 
@@ -54,13 +50,11 @@ QString Cell(QTableWidget* grid, int row, int column) {
 }  // namespace
 
 TEST(FreqDirWindow, ControlsReadSaveAndClose) {
-  scandeck::testing::TempDir folder;
-  FakePort port;
-  FakeDesktop desktop;
-  MainCore core(port, desktop, folder.path.string(), '.');
-  MainWindow main(core);
-  core.Form_Load();
-  main.mainTimer().stop();
+  scandeck::testing::App app;
+  app.load();
+  auto& [folder, port, desktop, core_ptr, main_ptr] = app;
+  MainCore& core = *core_ptr;
+  MainWindow& main = *main_ptr;
   main.findChild<QAction*>("EditMemories")->trigger();
   auto* w = main.findChild<FreqDir*>("FreqDir");
   ASSERT_NE(w, nullptr);
@@ -129,13 +123,11 @@ TEST(FreqDirWindow, ControlsReadSaveAndClose) {
 }
 
 TEST(IDdirWindow, InstructionsReadWithAPauseOkWritesCancelDoesNot) {
-  scandeck::testing::TempDir folder;
-  FakePort port;
-  FakeDesktop desktop;
-  MainCore core(port, desktop, folder.path.string(), '.');
-  MainWindow main(core);
-  core.Form_Load();
-  main.mainTimer().stop();
+  scandeck::testing::App app;
+  app.load();
+  auto& [folder, port, desktop, core_ptr, main_ptr] = app;
+  MainCore& core = *core_ptr;
+  MainWindow& main = *main_ptr;
   desktop.events.clear();
   main.findChild<QAction*>("EditIDdir")->trigger();
   QApplication::processEvents();  // the entry runs after its trigger returns

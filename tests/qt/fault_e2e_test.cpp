@@ -20,7 +20,7 @@
 #include "directory/qt/freq_dir_window.h"
 #include "link/qt/qt_serial_port.h"
 #include "sim/core/sim_fixture.h"
-#include "support/fake_desktop.h"
+#include "support/pty_session.h"
 #include "support/pty_scanner.h"
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
@@ -32,21 +32,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Session {
-  explicit Session(const QString& folder)
-      : device(folder), core(device, desktop, folder.toStdString(), '.'), main(core) {
-    main.Form_Load();
-  }
+struct Session : scandeck::testing::PtySession {
+  using PtySession::PtySession;
   // Reports of link failures: the ones a pulled cable must raise once only.
   int linkReports() const {
     return static_cast<int>(std::count_if(desktop.events.begin(), desktop.events.end(), [](const std::string& e) {
       return e.starts_with("report: ") && e.find("Error") != std::string::npos;
     }));
   }
-  QtSerialPort device;
-  scandeck::testing::FakeDesktop desktop;
-  MainCore core;
-  MainWindow main;
 };
 
 // A device on com1 that sends nothing but bytes without a carriage return, as a

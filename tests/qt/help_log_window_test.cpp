@@ -16,41 +16,19 @@
 #include "log/core/activity_log.h"
 #include "log/qt/log_window.h"
 #include "support/accessible_names.h"
-#include "support/fake_desktop.h"
-#include "support/fake_port.h"
-#include "support/temp_dir.h"
+#include "support/app.h"
 #include "ui/core/help.h"
 #include "ui/qt/about_window.h"
 #include "ui/qt/help_windows.h"
-#include "ui/qt/main_window.h"
 
 using namespace scandeck;
 using scandeck::testing::FakeDesktop;
-using scandeck::testing::FakePort;
-using scandeck::testing::Slurp;
 
 namespace {
 
-struct App {
-  scandeck::testing::TempDir folder;
-  FakePort port;
-  FakeDesktop desktop;
-  std::unique_ptr<MainCore> core;
-  std::unique_ptr<MainWindow> window;
-
-  explicit App(const std::string& ini = {}) {
-    if (!ini.empty()) folder.write("scandeck.ini", ini);
-    core = std::make_unique<MainCore>(port, desktop, folder.path.string(), '.');
-    window = std::make_unique<MainWindow>(*core);
-    core->Form_Load();
-    window->mainTimer().stop();
-  }
-  QAction* action(const char* name) {
-    auto* a = window->findChild<QAction*>(name);
-    EXPECT_NE(a, nullptr) << name;
-    return a;
-  }
-  std::string ini() { return Slurp(folder.file("scandeck.ini")); }
+// The main window after start-up.
+struct App : scandeck::testing::App {
+  explicit App(const std::string& ini = {}) : scandeck::testing::App(ini) { load(); }
 };
 
 std::string Today() {

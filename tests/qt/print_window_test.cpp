@@ -24,16 +24,13 @@
 #include "print/qt/print_window.h"
 #include "print/qt/printers.h"
 #include "support/accessible_names.h"
-#include "support/fake_desktop.h"
-#include "support/fake_port.h"
+#include "support/app.h"
 #include "support/pdf_text.h"
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
-#include "ui/qt/main_window.h"
 
 using namespace scandeck;
 using scandeck::testing::FakeDesktop;
-using scandeck::testing::FakePort;
 namespace sd = scandeck::testing;
 
 namespace {
@@ -57,18 +54,17 @@ class TestPrinters final : public Printers {
 
 struct App {
   scandeck::testing::TempDir folder;
-  FakePort port;
   FakeDesktop desktop;
-  MainCore core{port, desktop, folder.path.string(), '.'};
+  FreqDirectory freq;
+  IdDirectory ids;
+  const std::string user = "Jo Listener";  // the window keeps a reference to it
   TestPrinters printers;
   std::unique_ptr<PrintFrm> form;
 
   explicit App(std::vector<PrinterInfo> installed = {}, std::string current = {}) {
-    core.Form_Load();
-    core.setUserName("Jo Listener");
     printers.printers = std::move(installed);
     printers.current_name = std::move(current);
-    form = std::make_unique<PrintFrm>(core.freq(), core.ids(), core.userName(), desktop, printers);
+    form = std::make_unique<PrintFrm>(freq, ids, user, desktop, printers);
     form->askPdfFile = [this] { return QString::fromStdString(folder.file("list.pdf")); };
     form->show();
   }
@@ -108,10 +104,9 @@ void ExpectPageAt(const sd::PdfText& pdf, const ListPage& page, QPrinter& printe
 }  // namespace
 
 TEST(PrintWindow, StartStateOptionsCopiesAndChecks) {
-  App menu;
-  MainWindow window(menu.core);
-  window.findChild<QAction*>("PrintListsMnu")->trigger();
-  auto* opened = window.findChild<PrintFrm*>("PrintFrm");
+  sd::App menu;
+  menu.action("PrintListsMnu")->trigger();
+  auto* opened = menu.find<PrintFrm>("PrintFrm");
   ASSERT_NE(opened, nullptr);
   EXPECT_TRUE(opened->isVisible());
   EXPECT_FALSE(opened->isModal());
@@ -179,13 +174,13 @@ TEST(PrintedPage, PdfCarriesTheLaidOutTextsInBoldArialOnePagePerCopy) {
     App app;  // no printer installed: the list offers a PDF file
     EXPECT_EQ(app.at<QComboBox>("CmbImprimante")->currentText(), "PDF file");
     for (int k = 31; k <= 60; ++k) {
-      app.core.freq()[k].channel = k;
-      app.core.freq()[k].frequency = "154.4" + std::to_string(k) + "0";
-      app.core.freq()[k].type = "FDP";
-      app.core.freq()[k].name = "Station-" + std::to_string(k);
+      app.freq[k].channel = k;
+      app.freq[k].frequency = "154.4" + std::to_string(k) + "0";
+      app.freq[k].type = "FDP";
+      app.freq[k].name = "Station-" + std::to_string(k);
     }
     for (int e = 41; e <= 50; ++e)
-      *app.core.ids().find(3, e) = {"5-" + std::to_string(e - 40), "4" + std::to_string(e), "POL", "Group-" + std::to_string(e), "", ""};
+      *app.ids.find(3, e) = {"5-" + std::to_string(e - 40), "4" + std::to_string(e), "POL", "Group-" + std::to_string(e), "", ""};
     if (ids) {
       QTest::mouseClick(app.at<QRadioButton>("IDOption"), Qt::LeftButton);
       app.at<QComboBox>("IDBankCmb")->setEditText("5");
@@ -210,7 +205,7 @@ TEST(PrintedPage, PdfCarriesTheLaidOutTextsInBoldArialOnePagePerCopy) {
     const QLocale locale;
     const PageHeader header{locale.toString(QDate::currentDate(), QLocale::ShortFormat).toStdString(),
                             locale.toString(QTime::currentTime(), QLocale::ShortFormat).toStdString(), "Jo Listener"};
-    const ListPage page = PlanPage(plan, app.core.freq(), app.core.ids(), header, metrics);
+    const ListPage page = PlanPage(plan, app.freq, app.ids, header, metrics);
     ASSERT_GT(page.texts.size(), ids ? 30u : 120u);
     for (int p : {1, 2}) ExpectPageAt(pdf, page, printer, p);
     EXPECT_NE(pdf.find(ids ? "Group-41" : "Station-31"), nullptr);
@@ -230,12 +225,12 @@ TEST(RealPrinter, JobThroughCupsComesOutWithItsCopies) {
   ASSERT_TRUE(listed) << "the printer is installed";
 
   scandeck::testing::TempDir folder;
-  FakePort port;
   FakeDesktop desktop;
-  MainCore core{port, desktop, folder.path.string(), '.'};
-  core.Form_Load();
-  for (int k = 1; k <= 30; ++k) core.freq()[k].name = "Tower-" + std::to_string(k);
-  PrintFrm form(core.freq(), core.ids(), core.userName(), desktop, system);
+  FreqDirectory freq;
+  IdDirectory ids;
+  for (int k = 1; k <= 30; ++k) freq[k].name = "Tower-" + std::to_string(k);
+  const std::string user;
+  PrintFrm form(freq, ids, user, desktop, system);
   form.findChild<QComboBox*>("CmbImprimante")->setEditText(printer);
   form.findChild<QComboBox*>("FreqBankCmb")->setEditText("1");
   form.findChild<QLineEdit*>("NbDeCopieBox")->setText("3");
@@ -261,8 +256,8 @@ TEST(RealPrinter, JobThroughCupsComesOutWithItsCopies) {
   reference.setOutputFileName(QString::fromStdString(folder.file("reference.pdf")));
   const QLocale locale;
   const PageHeader header{locale.toString(QDate::currentDate(), QLocale::ShortFormat).toStdString(),
-                          locale.toString(QTime::currentTime(), QLocale::ShortFormat).toStdString(), core.userName()};
-  ASSERT_EQ(PrintListPage(reference, 1, [&](PageMetrics& m) { return FreqBankPage(core.freq(), 1, header, m); }), "");
+                          locale.toString(QTime::currentTime(), QLocale::ShortFormat).toStdString(), ""};
+  ASSERT_EQ(PrintListPage(reference, 1, [&](PageMetrics& m) { return FreqBankPage(freq, 1, header, m); }), "");
   const QImage expected = sd::PdfPage(reference.outputFileName(), 1, folder.file("expected"));
   ASSERT_FALSE(expected.isNull());
   for (int p = 1; p <= 3; ++p) {

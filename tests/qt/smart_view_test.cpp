@@ -12,9 +12,9 @@
 #include "common/qt/click_label.h"
 #include "sim/core/demo_plan.h"
 #include "sim/core/sim_fixture.h"
-#include "support/fake_desktop.h"
-#include "support/fake_port.h"
+#include "support/app.h"
 #include "support/temp_dir.h"
+#include "support/fake_desktop.h"
 #include "support/wait_until.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/smart_view.h"
@@ -22,29 +22,17 @@
 
 using namespace scandeck;
 using scandeck::testing::FakeDesktop;
-using scandeck::testing::FakePort;
 using scandeck::testing::WaitUntil;
 
 namespace {
 
-struct App {
-  scandeck::testing::TempDir folder;
-  FakePort port;
-  FakeDesktop desktop;
-  MainCore core{port, desktop, folder.path.string(), '.'};
-  MainWindow window{core};
+// The main window shown, with a named channel 5.
+struct App : scandeck::testing::App {
   App() {
-    core.Form_Load();
-    window.mainTimer().stop();
-    window.show();
-    core.freq()[5].name = "Air Emergency";
+    load().window->show();
+    core->freq()[5].name = "Air Emergency";
   }
-  // One poll tick with the scanner's replies already on the line.
-  void tick(const std::string& replies) {
-    port.incoming += replies;
-    window.MainTimer_Timer();
-  }
-  QLabel* label(const char* name) { return window.smartView()->findChild<QLabel*>(name); }
+  QLabel* label(const char* name) { return window->smartView()->findChild<QLabel*>(name); }
 };
 
 // The centre of the docked tray icon in root coordinates, or a null point.
@@ -71,17 +59,17 @@ TEST(SmartViewWindow, SmartViewAndPopUpModesFollowTheReports) {
   App app;
   app.tick("C005 F01215000 TF DN LF\rMD02\r");
   app.port.written.clear();
-  app.window.findChild<QAction*>("SmartViewMode")->trigger();
-  SmartView* view = app.window.smartView();
+  app.window->findChild<QAction*>("SmartViewMode")->trigger();
+  SmartView* view = app.window->smartView();
   ASSERT_NE(view, nullptr);
   EXPECT_TRUE(view->isVisible());
   EXPECT_EQ(view->windowTitle(), "SmartView Mode - ScanDeck");
   EXPECT_TRUE(view->windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_TRUE(view->testAttribute(Qt::WA_ShowWithoutActivating));
   EXPECT_EQ(app.port.commands(), std::vector<std::string>{"SQ"});
-  EXPECT_EQ(app.core.compact().SmartViewState, kSmartViewMode);
-  if (TrayIcon::available()) EXPECT_FALSE(app.window.isVisible());
-  else EXPECT_TRUE(app.window.isMinimized()) << "no notification area: minimised, not hidden";
+  EXPECT_EQ(app.core->compact().SmartViewState, kSmartViewMode);
+  if (TrayIcon::available()) EXPECT_FALSE(app.window->isVisible());
+  else EXPECT_TRUE(app.window->isMinimized()) << "no notification area: minimised, not hidden";
   EXPECT_TRUE(view->timeTimer().isActive());
   EXPECT_EQ(app.label("TimeAndDateLbl")->text().mid(5, 2), "  ");
 
@@ -99,33 +87,33 @@ TEST(SmartViewWindow, SmartViewAndPopUpModesFollowTheReports) {
   // "PopUp Mode": hidden until a signal opens the squelch, hidden again after it.
   emit view->findChild<ClickLabel*>("PopUpLbl")->clicked();
   EXPECT_FALSE(view->isVisible());
-  EXPECT_EQ(app.core.compact().SmartViewState, kPopUpMode);
+  EXPECT_EQ(app.core->compact().SmartViewState, kPopUpMode);
   app.tick("+\r");
   EXPECT_TRUE(view->isVisible());
   app.tick("-\r");
   EXPECT_FALSE(view->isVisible());
 
-  app.window.picTray_DoubleClick();
+  app.window->picTray_DoubleClick();
   EXPECT_TRUE(view->isVisible());
-  EXPECT_EQ(app.core.compact().SmartViewState, kNoCompactMode);
+  EXPECT_EQ(app.core->compact().SmartViewState, kNoCompactMode);
   app.tick("-\r");
   EXPECT_TRUE(view->isVisible()) << "shown from the icon, no longer popped down";
 
   QTest::keyClick(view, Qt::Key_Escape);
   EXPECT_FALSE(view->isVisible());
-  EXPECT_TRUE(app.window.isVisible() && !app.window.isMinimized());
+  EXPECT_TRUE(app.window->isVisible() && !app.window->isMinimized());
   EXPECT_FALSE(view->timeTimer().isActive());
-  EXPECT_FALSE(app.window.tray().present());
-  EXPECT_EQ(app.core.compact().SmartViewState, kNoCompactMode);
+  EXPECT_FALSE(app.window->tray().present());
+  EXPECT_EQ(app.core->compact().SmartViewState, kNoCompactMode);
 
   // Pop-up mode from the menu: loaded, hidden, the main window out of the way.
-  app.window.findChild<QAction*>("PopUpSmartViewMode")->trigger();
+  app.window->findChild<QAction*>("PopUpSmartViewMode")->trigger();
   EXPECT_FALSE(view->isVisible());
-  EXPECT_EQ(app.core.compact().SmartViewState, kPopUpMode);
+  EXPECT_EQ(app.core->compact().SmartViewState, kPopUpMode);
   app.tick("+\r");
   EXPECT_TRUE(view->isVisible());
   view->close();
-  EXPECT_TRUE(app.window.isVisible());
+  EXPECT_TRUE(app.window->isVisible());
 }
 
 // On a real X display with a notification area (tests/tray/run.sh starts Xvfb and
@@ -135,10 +123,10 @@ TEST(RealTray, IconDoubleClickAboveAndRemoval) {
   if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X display (tests/tray/run.sh)";
   if (!WaitUntil([] { return TrayIcon::available(); }, 5000)) GTEST_SKIP() << "no notification area on this display";
   App app;
-  app.window.findChild<QAction*>("PopUpSmartViewMode")->trigger();
-  ASSERT_TRUE(app.window.tray().present());
-  EXPECT_FALSE(app.window.isVisible());
-  SmartView* view = app.window.smartView();
+  app.window->findChild<QAction*>("PopUpSmartViewMode")->trigger();
+  ASSERT_TRUE(app.window->tray().present());
+  EXPECT_FALSE(app.window->isVisible());
+  SmartView* view = app.window->smartView();
   ASSERT_NE(view, nullptr);
   EXPECT_FALSE(view->isVisible());
 
@@ -149,7 +137,7 @@ TEST(RealTray, IconDoubleClickAboveAndRemoval) {
   QProcess::execute("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "--repeat", "2",
                                 "--delay", "80", "1"});
   ASSERT_TRUE(WaitUntil([&] { return view->isVisible(); }, 3000)) << "double-click on the icon shows SmartView";
-  EXPECT_EQ(app.core.compact().SmartViewState, kNoCompactMode);
+  EXPECT_EQ(app.core->compact().SmartViewState, kNoCompactMode);
 
   QProcess xprop;
   xprop.start("xprop", {"-id", QString::number(view->winId()), "_NET_WM_STATE"});
@@ -157,9 +145,9 @@ TEST(RealTray, IconDoubleClickAboveAndRemoval) {
   EXPECT_TRUE(xprop.readAllStandardOutput().contains("_NET_WM_STATE_ABOVE"));
 
   view->close();
-  EXPECT_FALSE(app.window.tray().present());
+  EXPECT_FALSE(app.window->tray().present());
   EXPECT_TRUE(WaitUntil([] { return IconCentre().isNull(); }, 2000)) << "no icon left in the notification area";
-  EXPECT_TRUE(app.window.isVisible());
+  EXPECT_TRUE(app.window->isVisible());
 }
 
 // Pop-up mode against the simulated scanner on a busy band: the window comes up for
