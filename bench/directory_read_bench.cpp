@@ -2,7 +2,8 @@
 // simulator on a simulated clock, after the poll has been running (so its replies
 // are still in flight when the read starts). Arguments: baud, trunk mode (0/1),
 // which read (0 = frequency bank 1, 1 = ID bank 1 of the trunked bank), wait for
-// late replies (0 = complete on the fixed schedule).
+// late replies (0 = complete on the fixed schedule), poll retry ticks (0 = the whole
+// poll every tick, as without the poll's gate).
 #include <benchmark/benchmark.h>
 
 #include "directory/core/freq_dir_core.h"
@@ -26,7 +27,7 @@ struct ReadResult {
   int expected = 0;
 };
 
-ReadResult Measure(int baud, bool trunk, bool id_read, bool wait) {
+ReadResult Measure(int baud, bool trunk, bool id_read, bool wait, int poll_retry) {
   sim::SimulatorOptions options = sim::QuietOptions(7);
   options.activity_per_minute = 40;
   const std::string settings = std::to_string(baud) + ",n,8,1";
@@ -40,6 +41,7 @@ ReadResult Measure(int baud, bool trunk, bool id_read, bool wait) {
   CompactView compact;
   StatusProcessor processor{rig.link, rig.reporter, status, compact, channels, talkgroups, '.'};
   PollCycle poll{rig.link, processor};
+  poll.setPollRetry(poll_retry);
   LinkHold hold;
   rig.open(settings);
   poll.setEnabled(true);
@@ -94,14 +96,15 @@ ReadResult Measure(int baud, bool trunk, bool id_read, bool wait) {
 void BM_DirectoryRead(benchmark::State& state) {
   ReadResult r;
   for (auto _ : state)
-    r = Measure(static_cast<int>(state.range(0)), state.range(1) != 0, state.range(2) != 0, state.range(3) != 0);
+    r = Measure(static_cast<int>(state.range(0)), state.range(1) != 0, state.range(2) != 0, state.range(3) != 0,
+                static_cast<int>(state.range(4)));
   state.counters["read_ms"] = r.read_ms;
   state.counters["answered"] = r.answered;
   state.counters["of"] = r.expected;
 }
 BENCHMARK(BM_DirectoryRead)
-    ->ArgNames({"baud", "trunk", "id", "wait"})
-    ->ArgsProduct({{2400, 9600, 19200}, {0, 1}, {0, 1}, {0, 1}})
+    ->ArgNames({"baud", "trunk", "id", "wait", "poll"})
+    ->ArgsProduct({{2400, 4800, 9600, 19200}, {0, 1}, {0, 1}, {1}, {0, kPollRetryTicks}})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
