@@ -73,11 +73,12 @@ std::string FreqFile(int banks) {
   return bytes;
 }
 
-std::string IdRecords() {
+std::string IdRecords(int records = 10) {
   std::string bytes;
-  for (int p = 1; p <= 10; ++p) {
-    IdEntry e{"1-" + std::to_string(p), std::to_string(400 + p) + "-0" + std::to_string(p % 10), "EMS",
-              "Group " + std::to_string(p), p % 2 ? "=" : " ", p == 3 ? "=" : ""};
+  for (int p = 1; p <= records; ++p) {
+    IdEntry e{std::to_string((p - 1) / 10 % 10 + 1) + "-" + std::to_string((p - 1) % 10 + 1),
+              std::to_string(400 + p % 600) + "-0" + std::to_string(p % 10), "EMS", "Group " + std::to_string(p),
+              p % 2 ? "=" : " ", p % 7 == 3 ? "=" : ""};
     bytes += EncodeIdRecord(e);
   }
   return bytes;
@@ -109,6 +110,8 @@ int main(int argc, char** argv) {
   Seed("receive", "panel-queries",
        plan + Traffic(sim::QuietOptions(3), {"SB", "IS", "LT", "PR", "DS", "AT", "LL", "LU", "MU", "TB", "IC", "KEY13",
                                             "MD", "WI", "DL", "LO"}));
+  // Past the receive buffer's bound: a flood without carriage returns, then a reply.
+  Seed("receive", "flood-past-the-bound", plan + std::string(70000, 'Z') + "MD17\rW10200155325\r");
   Seed("receive", "trunk", "\x05\x05\x05\x05\x05\x05\x05\x05" +
                                std::string("MD03\rTBD MetroNet  \rID S 500-03\rIC C1 500-03\rID E 500-03\r+\r-\r"));
 
@@ -123,11 +126,13 @@ int main(int argc, char** argv) {
   damaged.replace(2 * 68 + 14, 5, std::string("AB\0\0C", 5));
   damaged.replace(3 * 68 + 3, 8, "12.5e+03");
   Seed("bank_file", "damaged", std::string(1, '\x00') + damaged);
+  Seed("bank_file", "valid-every-bank", std::string(1, '\x09') + FreqFile(10));
   Seed("bank_file", "foreign", std::string(1, '\x09') + "PK\x03\x04 not a bank file at all \xff\xfe\r\n");
 
   // idbank.dat: one valid ID bank, never-written NULs, a short tail.
   const std::string ids = IdRecords();
   Seed("idbank_file", "valid-idbank", std::string(1, '\x00') + ids);
+  Seed("idbank_file", "valid-every-record", std::string(1, '\x63') + IdRecords(1000));
   Seed("idbank_file", "nuls-and-tail", std::string(1, '\x21') + std::string(65 * 2, '\0') + ids.substr(0, 100));
 
   // scandeck.ini: as written, truncated, edited by hand.
