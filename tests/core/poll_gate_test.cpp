@@ -37,21 +37,28 @@ struct Case {
   int most_unanswered;  // the most copies of one command on the line at once
 };
 
-struct Outcome {
-  std::map<std::string, int> written;
-  int most_unanswered = 0;
-};
-
-Outcome Drive(const Case& c) {
+struct Rig {
   FakePort device;
   ListReporter reporter;
   PagCom port{device};
   Link link{port, reporter};
   NoProcessing processing;
   PollCycle poll{link, processing};
-  Failure f;
-  port.open(f);
-  poll.setEnabled(true);
+  Rig() {
+    Failure f;
+    port.open(f);
+    poll.setEnabled(true);
+  }
+};
+
+struct Outcome {
+  std::map<std::string, int> written;
+  int most_unanswered = 0;
+};
+
+Outcome Drive(const Case& c) {
+  Rig rig;
+  FakePort& device = rig.device;
   std::multimap<int, std::string> due;  // tick -> reply
   std::map<std::string, int> on_line;
   int tick = 0;
@@ -78,7 +85,7 @@ Outcome Drive(const Case& c) {
       --on_line[command];
       due.erase(due.begin());
     }
-    poll.MainTimer_Timer();
+    rig.poll.MainTimer_Timer();
   }
   return run;
 }
@@ -103,15 +110,9 @@ TEST(PollGate, EachCommandWaitsForItsAnswerOnlyWhileTheScannerAnswers) {
 }
 
 TEST(PollGate, TheLinkGivenBackByAReadStartsTheWholePollAgain) {
-  FakePort device;
-  ListReporter reporter;
-  PagCom port{device};
-  Link link{port, reporter};
-  NoProcessing processing;
-  PollCycle poll{link, processing};
-  Failure f;
-  port.open(f);
-  poll.setEnabled(true);
+  Rig rig;
+  FakePort& device = rig.device;
+  PollCycle& poll = rig.poll;
   device.incoming = "MD01\r";
   poll.MainTimer_Timer();
   poll.MainTimer_Timer();
