@@ -11,7 +11,7 @@ packages=(
   dpkg-dev desktop-file-utils appstream lintian man-db
   dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   trayer xdotool x11-utils
-  poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
+  poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
   fonts-comic-neue fonts-liberation2
   g++-mingw-w64-x86-64-posix wine64 googletest
 )

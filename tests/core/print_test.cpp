@@ -7,6 +7,7 @@
 #include "directory/core/freq_directory.h"
 #include "directory/core/id_directory.h"
 #include "print/core/print_form.h"
+#include "print/core/print_queue.h"
 #include "support/fake_desktop.h"
 
 using namespace scandeck;
@@ -219,5 +220,30 @@ TEST(PrintForm, PrinterChoiceAndCopies) {
   for (const Copies& c : copies) {
     EXPECT_EQ(ScrollForCopiesText(c.text), c.scroll) << c.text;
     EXPECT_EQ(CopiesFromText(c.text), c.copies) << c.text;
+  }
+}
+
+TEST(PrintQueue, RefusalsAndFailedJobsNameTheirCause) {
+  const QueueState idle{true, kQueueIdle, "none"};
+  const QueueState stopped{true, kQueueStopped, "paused"};
+  const QueueState jammed{true, kQueueStopped, "media-jam-error,toner-low-report"};
+  struct Case {
+    QueueState queue;
+    std::optional<int> job;
+    std::string refusal, failure;
+  } cases[] = {
+      {idle, kJobCompleted, "", ""},
+      {{true, kQueueProcessing, "none"}, kJobPending, "", ""},
+      {{false, kQueueIdle, "none"}, std::nullopt, "the printer does not accept jobs", ""},
+      {{false, kQueueStopped, "paused"}, kJobPending, "the printer does not accept jobs", "the printer is stopped"},
+      {stopped, kJobPending, "the printer is stopped", "the printer is stopped"},
+      {jammed, std::nullopt, "the printer is stopped (media-jam)", "the printer is stopped (media-jam)"},
+      {stopped, kJobCompleted, "the printer is stopped", ""},
+      {idle, kJobAborted, "", "the printer aborted the job"},
+      {idle, kJobCanceled, "", "the job was canceled"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(QueueRefusal(c.queue), c.refusal) << c.queue.reasons;
+    EXPECT_EQ(JobFailure(c.job, c.queue), c.failure) << c.queue.reasons << " " << c.job.value_or(0);
   }
 }

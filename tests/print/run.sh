@@ -10,7 +10,11 @@ done
 ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 [ -x /usr/lib/cups/backend/cups-pdf ] && [ -f $ppd ] || { echo "SKIP: printer-driver-cups-pdf is not installed"; exit 77; }
 # cups-pdf reads a queue's settings only from its own folder under /etc/cups.
+# Besides the first queue: two whose printable areas differ (the stock PPD's, which
+# starts at the page corner, and one 18 points in), one that refuses jobs and one
+# that is stopped.
 queue=ScanDeckTest$$
+flush=${queue}Flush inset=${queue}Inset rejecting=${queue}Rejecting stopped=${queue}Stopped
 conf=/etc/cups/cups-pdf-$queue.conf
 [ -w /etc/cups ] || { echo "SKIP: /etc/cups is not writable, so the PDF printer cannot be told where to write"; exit 77; }
 
@@ -20,7 +24,7 @@ mkdir -p "$dir"/{root,spool,cache,state,log,out,tmp}
 chmod 1777 "$dir/tmp"  # the filters run as lp
 cleanup() {
   [ -n "${cupsd_pid:-}" ] && kill "$cupsd_pid" 2>/dev/null
-  rm -f "$conf"
+  for q in "$queue" "$flush" "$inset" "$rejecting" "$stopped"; do rm -f "/etc/cups/cups-pdf-$q.conf"; done
   rm -rf "$dir"
 }
 trap cleanup EXIT
@@ -51,6 +55,15 @@ Browsing No
 </Policy>
 CONF
 printf 'Out %s\nAnonDirName %s\nLabel 0\n' "$dir/out" "$dir/out" >"$conf"
+for q in "$flush" "$inset" "$rejecting" "$stopped"; do
+  mkdir -p "$dir/out/$q"
+  printf 'Out %s\nAnonDirName %s\nLabel 0\n' "$dir/out/$q" "$dir/out/$q" >"/etc/cups/cups-pdf-$q.conf"
+done
+# Every page size's printable area 18 points in from each edge.
+grep -q '^\*ImageableArea .*: "0 0 ' $ppd || { echo "FAIL: $ppd no longer starts its printable area at the page corner"; exit 1; }
+awk '/^\*ImageableArea / { split($0, q, "\""); split(q[2], a, " ");
+       printf "%s\"%d %d %d %d\"\n", q[1], a[1] + 18, a[2] + 18, a[3] - 18, a[4] - 18; next } { print }' \
+  $ppd >"$dir/inset.ppd"
 
 /usr/sbin/cupsd -f -c "$dir/root/cupsd.conf" -s "$dir/root/cups-files.conf" &
 cupsd_pid=$!
@@ -58,10 +71,16 @@ export CUPS_SERVER=$dir/cups.sock
 for _ in $(seq 50); do [ -S "$CUPS_SERVER" ] && lpstat -r >/dev/null 2>&1 && break; sleep 0.1; done
 lpstat -r >/dev/null 2>&1 || { echo "SKIP: cupsd did not start"; tail -5 "$dir/log/error_log" 2>/dev/null; exit 77; }
 # Poppler's PostScript keeps the fonts as outlines, so the page survives the spooler's round trip.
-/usr/sbin/lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P $ppd -o pdftops-renderer-default=pdftops 2>/dev/null ||
-  { echo "SKIP: the PDF printer could not be added"; exit 77; }
+for q in "$queue" "$flush" "$inset" "$rejecting" "$stopped"; do
+  p=$ppd
+  [ "$q" = "$inset" ] && p=$dir/inset.ppd
+  /usr/sbin/lpadmin -p "$q" -E -v "cups-pdf:/$q" -P "$p" -o pdftops-renderer-default=pdftops 2>/dev/null ||
+    { echo "SKIP: the PDF printer $q could not be added"; exit 77; }
+done
+cupsreject "$rejecting" && cupsdisable "$stopped" || { echo "FAIL: the queues could not be stopped"; exit 1; }
 
 SCANDECK_CUPS_PRINTER=$queue SCANDECK_CUPS_OUT=$dir/out QT_QPA_PLATFORM=offscreen \
+  SCANDECK_CUPS_FLUSH=$flush SCANDECK_CUPS_INSET=$inset SCANDECK_CUPS_REJECTING=$rejecting SCANDECK_CUPS_STOPPED=$stopped \
   "$qt_tests" --gtest_filter='RealPrinter.*'
 rc=$?
 [ $rc -eq 0 ] || tail -20 "$dir/log/error_log"

@@ -1,6 +1,7 @@
 #include "print/qt/page_painter.h"
 
 #include <QFontMetricsF>
+#include <QPageLayout>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPrinter>
@@ -58,9 +59,17 @@ void PaintPage(QPainter& painter, const ListPage& page) {
 
 QString PrintListPage(QPrinter& printer, int copies, const std::function<ListPage(PageMetrics&)>& layout) {
   printer.setCopyCount(copies);
+  // Positions count from the printer's printable area: Qt's default margins would
+  // push the page further in, so the margins are the printer's own minimum, and the
+  // painter starts where they end (a PDF file has none: its page corner).
+  printer.setFullPage(true);
+  printer.setPageMargins(printer.pageLayout().minimumMargins(), printer.pageLayout().units());
+  QPageLayout area = printer.pageLayout();
+  area.setMode(QPageLayout::StandardMode);  // full-page mode's paint rectangle is the whole page
   const bool repeats = printer.supportsMultipleCopies() && printer.outputFormat() == QPrinter::NativeFormat;
   QPainter painter;
   if (!painter.begin(&printer)) return "the printer could not be opened";
+  painter.translate(area.paintRectPixels(printer.resolution()).topLeft());
   QtPageMetrics metrics(&printer);
   const ListPage page = layout(metrics);
   for (int i = 0; i < (repeats ? 1 : copies); ++i) {

@@ -26,7 +26,7 @@ class QtPageMetrics final : public PageMetrics {
   QPaintDevice* device_;
 };
 
-// Draws `page` with `painter`, whose device has its origin at the printable area.
+// Draws `page` with `painter`, whose origin stands at the printable area's top left.
 void PaintPage(QPainter& painter, const ListPage& page);
 
 // Prints one page laid out by `layout` on `printer`, `copies` times: as one job the

@@ -5,6 +5,8 @@
 #include <QPrinterInfo>
 
 #include "common/qt/qt_text.h"
+#include "print/core/print_queue.h"
+#include "print/qt/cups_queue.h"
 #include "print/qt/page_painter.h"
 
 namespace scandeck {
@@ -23,17 +25,27 @@ std::string QtPrinters::current() { return FromQt(QPrinterInfo::defaultPrinterNa
 QString QtPrinters::print(const std::string& name, const QString& pdf_file, int copies,
                           const std::function<ListPage(PageMetrics&)>& layout) {
   QPrinter printer(QPrinter::HighResolution);
-  if (pdf_file.isEmpty()) {
-    const QPrinterInfo info = QPrinterInfo::printerInfo(ToQt(name));
-    if (info.isNull()) return "the printer is not installed";
-    printer.setPrinterName(info.printerName());
-  } else {
+  if (!pdf_file.isEmpty()) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf_file);
+    printer.setDocName("ScanDeck list");
+    return PrintListPage(printer, copies, layout);
   }
+  const QPrinterInfo info = QPrinterInfo::printerInfo(ToQt(name));
+  if (info.isNull()) return "the printer is not installed";
+  // Qt hands a job to a queue that refuses it without a word: ask the spooler first.
+  if (const auto queue = CupsQueueState(name)) {
+    if (const std::string refusal = QueueRefusal(*queue); !refusal.empty()) return ToQt(refusal);
+  }
+  const auto before = CupsNewestJob(name);
+  printer.setPrinterName(info.printerName());
   printer.setDocName("ScanDeck list");
-  printer.setFullPage(false);
-  return PrintListPage(printer, copies, layout);
+  if (const QString failure = PrintListPage(printer, copies, layout); !failure.isEmpty()) return failure;
+  // Only a job newer than the one before this print is ours.
+  const auto job = CupsNewestJob(name);
+  const bool ours = job && (!before || job->id > before->id);
+  const auto queue = CupsQueueState(name);
+  return queue ? ToQt(JobFailure(ours ? std::optional<int>(job->state) : std::nullopt, *queue)) : QString();
 }
 
 }  // namespace scandeck
