@@ -196,6 +196,7 @@ TEST(PrintedPage, PdfCarriesTheLaidOutTextsInBoldArialOnePagePerCopy) {
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setFullPage(true);  // a PDF file has no unprintable margin: the page starts at its corner
     printer.setOutputFileName(QString::fromStdString(app.folder.file("probe.pdf")));
     QtPageMetrics metrics(&printer);
     PrintPlan plan;
