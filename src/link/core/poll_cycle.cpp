@@ -6,11 +6,7 @@ namespace scandeck {
 
 void PollCycle::setEnabled(bool enabled) {
   // Whoever held the link took the replies; nothing asked before counts.
-  if (enabled && !enabled_) {
-    unanswered_ = {};
-    last_reply_.reset();
-    counted_ = 0;
-  }
+  if (enabled && !enabled_) forgetCopies();
   enabled_ = enabled;
 }
 

@@ -57,6 +57,13 @@ class PollCycle final : public WriteWatch {
   // One tick; does nothing while disabled.
   void MainTimer_Timer();
 
+  // The line was closed and opened again: no copy written before is coming back.
+  void forgetCopies() {
+    unanswered_ = {};
+    last_reply_.reset();
+    counted_ = 0;
+  }
+
   // 0 writes every poll command every tick (for measuring the difference).
   void setPollRetry(int ticks) { retry_ticks_ = ticks; }
 

@@ -8,14 +8,35 @@
 
 namespace scandeck {
 
-MainCore::MainCore(SerialPort& device, Desktop& desktop, std::string folder, char decimal_separator)
+MainCore::MainCore(SerialPort& device, Desktop& desktop, std::string folder, char decimal_separator,
+                   const Clock* clock)
     : desktop_(desktop),
       folder_(std::move(folder)),
       separator_(decimal_separator),
       port_(device),
       link_(port_, desktop),
       processor_(link_, desktop, Status, Compact, Freq, Ids, decimal_separator),
-      poll_(link_, processor_) {}
+      poll_(link_, processor_),
+      clock_(clock ? *clock : steady_clock_) {}
+
+namespace {
+constexpr int kNoteTicks = 200;  // ten seconds of "Scanner connected again"
+constexpr const char* kConnectedAgain = "Scanner connected again";
+}  // namespace
+
+void MainCore::MainTimer_Timer() {
+  if (recovery_.tick(port_, clock_.now())) {
+    // As at start-up: a fresh line, the scanner's state asked for once.
+    poll_.forgetCopies();
+    scandeck::ResetAllStatus(link_);
+    link_.takePending();
+    connection_note_ = kConnectedAgain;
+    note_ticks_ = kNoteTicks;
+  } else if (note_ticks_ > 0 && --note_ticks_ == 0) {
+    connection_note_.clear();
+  }
+  poll_.MainTimer_Timer();
+}
 
 std::string MainCore::path(const std::string& file) const {
   if (folder_.empty() || folder_ == ".") return file;
@@ -44,6 +65,7 @@ void MainCore::Form_Load() {
 }
 
 void MainCore::Form_Unload() {
+  recovery_.stop();
   if (desktop_.askYesNo("Question", "Do you want to REMOTE OFF your BC245xlt ?") && port_.isOpen())
     link_.SendCommand(protocol::cmd::kKeyRemoteOff);
   link_.takePending();
@@ -91,6 +113,7 @@ SetupPorts MainCore::CurrentSetupPorts(std::vector<SerialDevice> found) const {
 }
 
 Failure MainCore::EndSession() {
+  recovery_.stop();
   link_.takePending();
   if (port_.isOpen()) port_.close();
   return WriteConfigFile(path(kConfigFileName), CurrentConfig());

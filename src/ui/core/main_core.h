@@ -8,6 +8,7 @@
 
 #include "app/core/config.h"
 #include "app/core/setup.h"
+#include "common/core/clock.h"
 #include "common/core/desktop.h"
 #include "directory/core/freq_directory.h"
 #include "directory/core/id_directory.h"
@@ -15,6 +16,7 @@
 #include "link/core/link.h"
 #include "link/core/pag_com.h"
 #include "link/core/poll_cycle.h"
+#include "link/core/port_recovery.h"
 #include "link/core/protocol.h"
 #include "link/core/read_session.h"
 #include "log/core/activity_log.h"
@@ -36,7 +38,8 @@ inline constexpr const char* kIdDirectoryInstructions =
 
 class MainCore final : public ConfigTarget {
  public:
-  MainCore(SerialPort& device, Desktop& desktop, std::string folder = ".", char decimal_separator = '.');
+  MainCore(SerialPort& device, Desktop& desktop, std::string folder = ".", char decimal_separator = '.',
+           const Clock* clock = nullptr);
 
   // Start-up, in its fixed order; returns when the window may be shown.
   void Form_Load();
@@ -111,8 +114,11 @@ class MainCore final : public ConfigTarget {
   void picTray_DoubleClick() { ShowFromTray(Compact); }
   void SmartView_Unload() { CloseCompactView(Compact); }
 
-  // The 50 ms tick.
-  void MainTimer_Timer() { poll_.MainTimer_Timer(); }
+  // The 50 ms tick; a port lost since start-up is tried again on its schedule.
+  void MainTimer_Timer();
+  // "Scanner connected again" for a while after a lost port opened again, else empty.
+  const std::string& connectionNote() const { return connection_note_; }
+  PortRecovery& recovery() { return recovery_; }
   PollCycle& poll() { return poll_; }
 
   // ConfigTarget: values applied while reading scandeck.ini.
@@ -173,6 +179,11 @@ class MainCore final : public ConfigTarget {
   StatusProcessor processor_;
   PollCycle poll_;
   LinkHold link_hold_;
+  SteadyClock steady_clock_;
+  const Clock& clock_;
+  PortRecovery recovery_;
+  std::string connection_note_;
+  int note_ticks_ = 0;
   SystemLogClock log_clock_;
   ActivityLog log_{Log, log_clock_, desktop_};
   void saveConfig();

@@ -342,6 +342,10 @@ void MainWindow::Searching_Click() { core_.Send({std::string(protocol::cmd::kLow
 
 void MainWindow::render() {
   renderCompact();
+  // A port that came back says so in the title for a while.
+  const QString note = ToQt(core_.connectionNote());
+  const QString title = note.isEmpty() ? QString(contact::kProgramTitle) : contact::kProgramTitle + (" - " + note);
+  if (windowTitle() != title) setWindowTitle(title);
   const ScannerStatus& s = core_.status();
   ShowValue(ModeLbl, s.ModeText);
   ShowValue(FrequencyBox, s.FrequencyText);
