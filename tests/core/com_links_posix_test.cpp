@@ -186,8 +186,13 @@ TEST(PortHolders, TheAdviceNamesTheHolderAndItsTargetedFix) {
     std::vector<Process> processes;
     std::vector<std::string> says;
   } cases[] = {
-      {PortTrouble::kBusy, {brltty, {"812", "ModemManager", true}}, {"held by the modem manager ModemManager (process 812)", "ATTRS{idVendor}==\"0403\", ATTRS{idProduct}==\"6001\", ENV{ID_MM_DEVICE_IGNORE}=\"1\""}},
-      {PortTrouble::kBusy, {{"55", "brltty", true}}, {"held by the braille service brltty (process 55)", "Keep brltty", "/etc/brltty.conf", "braille-device", "USB ID 0403:6001"}},
+      {PortTrouble::kBusy,
+       {brltty, {"812", "ModemManager", true}},
+       {"held by the modem manager ModemManager (process 812)",
+        "ATTRS{idVendor}==\"0403\", ATTRS{idProduct}==\"6001\", ENV{ID_MM_DEVICE_IGNORE}=\"1\""}},
+      {PortTrouble::kBusy,
+       {{"55", "brltty", true}},
+       {"held by the braille service brltty (process 55)", "Keep brltty", "/etc/brltty.conf", "USB ID 0403:6001"}},
       {PortTrouble::kBusy, {minicom, mm}, {"held by minicom (process 9)", "Close that program"}},
       {PortTrouble::kBusy, {brltty, mm}, {"in use by another program", "ModemManager runs here", "ID_MM_DEVICE_IGNORE"}},
       {PortTrouble::kVanished, {mm, brltty}, {"went away as it was opened", "brltty", "Keep brltty"}},

@@ -101,7 +101,8 @@ Start::Start(const SetupChoice& current, const SetupPorts& ports, std::function<
   auto* devicesLayout = new QVBoxLayout(devicesFrame);
   for (int n = 1; n <= kSetupPorts; ++n) {
     // A stable name is long: how the port reaches it goes on a line of its own.
-    const QString opens = QString(ToQt(ports.opens[static_cast<std::size_t>(n - 1)])).replace(" through ", "\n      through ");
+    const QString opens =
+        QString(ToQt(ports.opens[static_cast<std::size_t>(n - 1)])).replace(" through ", "\n      through ");
     PortDevice[n] = new QLabel(opens, devicesFrame);
     PortDevice[n]->setObjectName(QString("PortDevice%1").arg(n));
     PortDevice[n]->setProperty("what", "port device");

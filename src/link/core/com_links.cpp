@@ -37,7 +37,8 @@ PortTarget TargetOfPort(int port_number, const std::string& folder) {
   if (!platform::kWindows && ec && ec != std::errc::no_such_file_or_directory) {
     target.via_link = true;
     target.open_path = target.device = local.string();
-    target.unreadable = {errc::kPathFileAccess, "the entry " + ComLinkName(port_number) + " cannot be read (" + ec.message() + ")"};
+    target.unreadable = {errc::kPathFileAccess,
+                         "the entry " + ComLinkName(port_number) + " cannot be read (" + ec.message() + ")"};
     return target;
   }
   if (!platform::kWindows && !ec && fs::exists(entry)) {
