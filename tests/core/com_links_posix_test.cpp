@@ -6,6 +6,8 @@
 
 #include "app/core/setup.h"
 #include "link/core/com_links.h"
+#include "link/core/port_holders.h"
+#include "link/core/serial_devices.h"
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
 
@@ -117,4 +119,94 @@ TEST(SetupPorts, TheChosenDeviceIsLinkedOnlyWhenAPortIsChosen) {
     bool hint;
   } hints[] = {{{}, false}, {{errc::kPermissionDenied, "Permission denied"}, true}, {{errc::kInvalidPortNumber, "x"}, false}};
   for (const auto& h : hints) EXPECT_EQ(SetupPortsFor(".", {}, h.open_failure).permission_hint, h.hint) << h.open_failure.code;
+}
+
+TEST(ComLinks, AnEntryThatCannotBeExaminedIsAnErrorNotAnotherPort) {
+  // chmod does not stop root (CI runs as root), so the folders fail for everyone:
+  // a folder path that is a file (ENOTDIR) and a link looping to itself (ELOOP).
+  TempDir dir;
+  dir.write("file", "x");
+  fs::create_symlink("loop", dir.path / "loop");
+  for (const char* folder : {"file", "loop"}) {
+    const PortTarget target = TargetOfPort(2, dir.file(folder));
+    EXPECT_EQ(target.unreadable.code, errc::kPathFileAccess) << folder;
+    EXPECT_NE(target.open_path, "/dev/ttyS1") << folder;
+    EXPECT_EQ(PortOpensText(2, target).rfind("Com 2 opens nothing: the entry com2 cannot be read (", 0), 0u)
+        << PortOpensText(2, target);
+  }
+  EXPECT_FALSE(TargetOfPort(2, dir.path.string()).unreadable) << "a missing entry is no error";
+}
+
+TEST(SerialDevices, EachDeviceIsOfferedByTheStableNameThatResolvesToIt) {
+  Pty ftdi, prolific;
+  TempDir by_id;
+  fs::create_symlink(ftdi.name, by_id.path / "usb-FTDI_A1-if00-port0");
+  fs::create_symlink(prolific.name, by_id.path / "usb-Prolific-if00-port0");
+  fs::create_symlink("/dev/ttyUSB-unplugged", by_id.path / "usb-Gone-if00-port0");
+  const std::vector<StableName> names = ReadStableNames(by_id.path.string());
+  EXPECT_EQ(names.size(), 2u) << "the dangling entry is left out";
+  const std::string named = by_id.file("usb-FTDI_A1-if00-port0");
+  const std::vector<SerialDevice> found = WithStableNames(
+      {{ftdi.name, "FTDI", "FT232R USB UART"}, {"/dev/ttyS0", "", ""}},
+      {{by_id.file("z-also-ftdi"), ftdi.name}, {named, ftdi.name}, {by_id.file("other"), "/dev/ttyUSB7"}});
+  EXPECT_EQ(LinkTarget(found[0]), named) << "the first in name order";
+  EXPECT_EQ(DeviceCaption(found[0]), named + " (" + ftdi.name + ", FTDI, FT232R USB UART)");
+  EXPECT_EQ(LinkTarget(found[1]), "/dev/ttyS0");
+  EXPECT_EQ(WithStableNames(found, names)[0].stable, named);
+  EXPECT_TRUE(ReadStableNames(by_id.file("missing")).empty());
+}
+
+TEST(PortHolders, ProcessesHoldingTheDeviceAreFoundInAHostileProcTree) {
+  TempDir proc;
+  const std::string device = "/dev/ttyUSB0";
+  const auto process = [&](const std::string& pid, const char* comm) {
+    fs::create_directories(proc.path / pid / "fd");
+    if (comm) proc.write(pid + "/comm", std::string(comm) + "\n");
+    return proc.path / pid / "fd";
+  };
+  fs::create_symlink(device, process("812", "ModemManager") / "7");
+  fs::create_symlink("/dev/null", process("812", "ModemManager") / "0");
+  fs::create_symlink("/gone/away", process("90", "bash") / "3");           // dangling
+  fs::create_symlink(device, process("77", nullptr) / "4");                 // ended: no comm
+  fs::remove(process("55", "brltty"));
+  proc.write("55/fd", "not a folder");                                      // unreadable fd list
+  fs::create_symlink(device, process("self", "core_tests") / "5");         // not a PID
+  const std::vector<Process> found = ScanProcesses(proc.path.string(), device);
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_EQ(found[0].pid + found[0].name + std::to_string(found[0].holds_device), "55brltty0");
+  EXPECT_EQ(found[1].pid + found[1].name + std::to_string(found[1].holds_device), "90bash0");
+  EXPECT_EQ(found[2].pid + found[2].name + std::to_string(found[2].holds_device), "812ModemManager1");
+  EXPECT_TRUE(ScanProcesses(proc.file("none"), device).empty());
+}
+
+TEST(PortHolders, TheAdviceNamesTheHolderAndItsTargetedFix) {
+  const Process brltty{"55", "brltty", false}, mm{"812", "ModemManager", false}, minicom{"9", "minicom", true};
+  const struct {
+    PortTrouble trouble;
+    std::vector<Process> processes;
+    std::vector<std::string> says;
+  } cases[] = {
+      {PortTrouble::kBusy,
+       {brltty, {"812", "ModemManager", true}},
+       {"held by the modem manager ModemManager (process 812)",
+        "ATTRS{idVendor}==\"0403\", ATTRS{idProduct}==\"6001\", ENV{ID_MM_DEVICE_IGNORE}=\"1\""}},
+      {PortTrouble::kBusy,
+       {{"55", "brltty", true}},
+       {"held by the braille service brltty (process 55)", "Keep brltty", "/etc/brltty.conf", "USB ID 0403:6001"}},
+      {PortTrouble::kBusy, {minicom, mm}, {"held by minicom (process 9)", "Close that program"}},
+      {PortTrouble::kBusy, {brltty, mm}, {"in use by another program", "ModemManager runs here", "ID_MM_DEVICE_IGNORE"}},
+      {PortTrouble::kVanished, {mm, brltty}, {"went away as it was opened", "brltty", "Keep brltty"}},
+      {PortTrouble::kVanished, {mm}, {"check the cable"}},
+  };
+  for (const auto& c : cases) {
+    const std::string text = TakenAdvice(c.trouble, "/dev/ttyUSB0", c.processes, "0403:6001");
+    EXPECT_EQ(text.rfind("/dev/ttyUSB0 ", 0), 0u) << text;
+    for (const std::string& part : c.says) EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
+    for (const char* never : {"remove", "purge", "uninstall", "disable brltty"})
+      EXPECT_EQ(text.find(never), std::string::npos) << never << " in " << text;
+  }
+  EXPECT_NE(TakenAdvice(PortTrouble::kBusy, "/dev/ttyUSB0", {mm}, "").find("idVendor}==\"vvvv\""), std::string::npos);
+  const Failure busy{errc::kDeviceBusy, "advice"};
+  EXPECT_EQ(SetupPortsFor(".", {}, busy).holder_hint, "advice");
+  EXPECT_EQ(SetupPortsFor(".", {}, {errc::kPermissionDenied, "advice"}).holder_hint, "");
 }

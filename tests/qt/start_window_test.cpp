@@ -110,7 +110,7 @@ std::vector<std::string> Clipped(QWidget& window) {
   }
   auto* list = window.findChild<QListWidget*>("DeviceList");
   for (int i = 0; i < list->count(); ++i)
-    if (list->fontMetrics().horizontalAdvance(list->item(i)->text()) > list->viewport()->width())
+    if (list->fontMetrics().boundingRect(QRect(), 0, list->item(i)->text()).width() > list->viewport()->width())
       clipped.push_back("DeviceList: " + list->item(i)->text().toStdString());
   return clipped;
 }
@@ -120,7 +120,9 @@ TEST(SetupWindow, ShowsWhatEachPortOpensAndLinksTheChosenDevice) {
   scandeck::testing::PtyPair ftdi, prolific;
   ASSERT_FALSE(ftdi.name.empty() || prolific.name.empty());
   ListedDevices found;
-  found.list = {{prolific.name, "Prolific", "USB-Serial Controller"}, {ftdi.name, "FTDI", "FT232R USB UART"}};
+  // The link names the stable name, which need not exist here.
+  const std::string stable = "/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0";
+  found.list = {{prolific.name, "Prolific", "USB-Serial Controller", stable}, {ftdi.name, "FTDI", "FT232R USB UART"}};
   for (const bool com2_is_a_file : {false, true}) {
     SetupRig setup("[comm port]=1\r\n[comm speed]=9600,n,8,1\r\n");
     fs::create_symlink(ftdi.name, setup.folder.path / "com1");
@@ -129,11 +131,11 @@ TEST(SetupWindow, ShowsWhatEachPortOpensAndLinksTheChosenDevice) {
                  [&](const SetupChoice& c) { setup.core->ConfirmSetup(c); });
     window.show();
     QApplication::processEvents();
-    EXPECT_EQ(window.findChild<QLabel*>("PortDevice1")->text(),
+    EXPECT_EQ(window.findChild<QLabel*>("PortDevice1")->text().simplified(),
               QString::fromStdString("Com 1 opens " + ftdi.name + " through com1, present"));
     auto* list = window.findChild<QListWidget*>("DeviceList");
     ASSERT_EQ(list->count(), 3);
-    EXPECT_EQ(list->item(2)->text(), QString::fromStdString(prolific.name + " (Prolific, USB-Serial Controller)"));
+    EXPECT_EQ(list->item(2)->text(), QString::fromStdString(stable + "\n      (" + prolific.name + ", Prolific, USB-Serial Controller)"));
     EXPECT_EQ(Clipped(window), std::vector<std::string>{});
     int controls = 0;
     EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(&window, controls), std::vector<std::string>{});
@@ -145,9 +147,9 @@ TEST(SetupWindow, ShowsWhatEachPortOpensAndLinksTheChosenDevice) {
       EXPECT_EQ(scandeck::testing::Slurp(setup.folder.file("com2")), "keep me");
       EXPECT_EQ(setup.ini(), "[comm port]=1\r\n[comm speed]=9600,n,8,1\r\n") << "nothing saved";
       ASSERT_EQ(setup.desktop.events.size(), 1u);
-      EXPECT_EQ(setup.desktop.events[0].rfind("message: com2 was not linked to " + prolific.name, 0), 0u);
+      EXPECT_EQ(setup.desktop.events[0].rfind("message: com2 was not linked to " + stable, 0), 0u);
     } else {
-      EXPECT_EQ(fs::read_symlink(setup.folder.path / "com2"), prolific.name);
+      EXPECT_EQ(fs::read_symlink(setup.folder.path / "com2"), stable);
       EXPECT_NE(setup.ini().find("[comm port]=2\r\n"), std::string::npos);
       EXPECT_EQ(setup.desktop.events.back(), "end");
     }
@@ -155,16 +157,25 @@ TEST(SetupWindow, ShowsWhatEachPortOpensAndLinksTheChosenDevice) {
   }
 }
 
-TEST(SetupWindow, APortRefusedForPermissionsSaysHowToJoinDialout) {
-  for (const bool permission : {false, true}) {
+TEST(SetupWindow, APortRefusedSaysHowToJoinDialoutOrWhoHoldsTheAdapter) {
+  const std::string held = "/dev/ttyUSB0 is held by the modem manager ModemManager (process 812).";
+  for (const Failure& refusal : {Failure{errc::kInvalidPortNumber, "Invalid port number"},
+                                 Failure{errc::kPermissionDenied, "Permission denied"}, Failure{errc::kDeviceBusy, held}}) {
     SetupRig setup("[comm port]=1\r\n");
     setup.port.fail_open = true;
-    if (permission) setup.port.open_refusal = {errc::kPermissionDenied, "Permission denied"};
+    setup.port.open_refusal = refusal;
     setup.core->Form_Load();
     EXPECT_EQ(setup.desktop.events, (std::vector<std::string>{"message: Comm port Error!", "setup"}));
     Start window(setup.core->CurrentSetupChoice(), setup.core->CurrentSetupPorts({}), nullptr);
     auto* hint = window.findChild<QLabel*>("DialoutHint");
-    EXPECT_EQ(hint->isVisibleTo(&window), permission);
+    EXPECT_EQ(hint->isVisibleTo(&window), refusal.code == errc::kPermissionDenied);
     EXPECT_TRUE(hint->text().contains("sudo usermod -aG dialout $USER")) << hint->text().toStdString();
+    auto* holder = window.findChild<QLabel*>("HolderHint");
+    EXPECT_EQ(holder->isVisibleTo(&window), refusal.code == errc::kDeviceBusy);
+    if (refusal.code == errc::kDeviceBusy) {
+      EXPECT_EQ(holder->text().toStdString(), held);
+    }
+    int controls = 0;
+    EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(&window, controls), std::vector<std::string>{});
   }
 }

@@ -24,6 +24,8 @@ ScanDeckConfig ConfigForSetup(const SetupChoice& choice, const ScanDeckConfig& c
 }
 
 std::string PortOpensText(int port_number, const PortTarget& target) {
+  if (target.unreadable)
+    return "Com " + std::to_string(port_number) + " opens nothing: " + target.unreadable.description;
   std::string text = "Com " + std::to_string(port_number) + " opens " + target.device;
   if (target.via_link) text += " through " + ComLinkName(port_number);
   return text + (target.exists ? ", present" : ", not present");
@@ -35,6 +37,8 @@ SetupPorts SetupPortsFor(const std::string& folder, std::vector<SerialDevice> fo
     ports.opens[static_cast<std::size_t>(n - 1)] = PortOpensText(n, TargetOfPort(n, folder));
   ports.offered = OfferedDevices(std::move(found));
   ports.permission_hint = open_failure.code == errc::kPermissionDenied;
+  // The port's adapter wrote the diagnosis (port_holders.h) when it saw the device taken.
+  if (open_failure.code == errc::kDeviceBusy) ports.holder_hint = open_failure.description;
   return ports;
 }
 

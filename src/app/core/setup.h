@@ -30,6 +30,7 @@ struct SetupPorts {
   std::array<std::string, kSetupPorts> opens;  // "Com 1 opens /dev/ttyUSB0 through com1, present"
   std::vector<SerialDevice> offered;
   bool permission_hint = false;
+  std::string holder_hint;  // who holds a busy adapter and what to do, when the port was busy
 };
 
 std::string PortOpensText(int port_number, const PortTarget& target);

@@ -100,7 +100,9 @@ Start::Start(const SetupChoice& current, const SetupPorts& ports, std::function<
   auto* devicesFrame = new QGroupBox("Serial devices", this);
   auto* devicesLayout = new QVBoxLayout(devicesFrame);
   for (int n = 1; n <= kSetupPorts; ++n) {
-    const QString opens = ToQt(ports.opens[static_cast<std::size_t>(n - 1)]);
+    // A stable name is long: how the port reaches it goes on a line of its own.
+    const QString opens =
+        QString(ToQt(ports.opens[static_cast<std::size_t>(n - 1)])).replace(" through ", "\n      through ");
     PortDevice[n] = new QLabel(opens, devicesFrame);
     PortDevice[n]->setObjectName(QString("PortDevice%1").arg(n));
     PortDevice[n]->setProperty("what", "port device");
@@ -110,12 +112,13 @@ Start::Start(const SetupChoice& current, const SetupPorts& ports, std::function<
   DeviceList = new QListWidget(devicesFrame);
   DeviceList->setObjectName("DeviceList");
   DeviceList->addItem("Leave the links as they are");
-  for (const SerialDevice& device : offered_) DeviceList->addItem(ToQt(DeviceCaption(device)));
+  // A stable name is long: the kernel's name, maker and product go on a line of their own.
+  for (const SerialDevice& device : offered_) DeviceList->addItem(ToQt(DeviceCaption(device, device.stable.empty() ? " " : "\n      ")));
   DeviceList->setCurrentRow(0);
   // Wide enough for an adapter's whole maker and product; longer ones scroll.
   int widest = 0;
   for (int i = 0; i < DeviceList->count(); ++i)
-    widest = std::max(widest, DeviceList->fontMetrics().horizontalAdvance(DeviceList->item(i)->text()));
+    widest = std::max(widest, DeviceList->fontMetrics().boundingRect(QRect(), 0, DeviceList->item(i)->text()).width());
   DeviceList->setMinimumWidth(std::min(widest, 560) + 4 * DeviceList->frameWidth() + 16);
   const QString listCaption = "Found here; link the chosen Com port to:";
   DeviceList->setAccessibleName(listCaption);
@@ -130,6 +133,14 @@ Start::Start(const SetupChoice& current, const SetupPorts& ports, std::function<
   DialoutHint->setTextInteractionFlags(Qt::TextSelectableByMouse);  // so the command can be copied
   DialoutHint->setVisible(ports.permission_hint);
 
+  HolderHint = new QLabel(ToQt(ports.holder_hint), this);
+  HolderHint->setObjectName("HolderHint");
+  if (!ports.holder_hint.empty()) HolderHint->setProperty("what", "busy port hint");
+  HolderHint->setAccessibleName(HolderHint->text());
+  HolderHint->setWordWrap(true);  // advice of several sentences; the window keeps its width
+  HolderHint->setTextInteractionFlags(Qt::TextSelectableByMouse);  // so the udev line can be copied
+  HolderHint->setVisible(!ports.holder_hint.empty());
+
   auto* left = new QVBoxLayout;
   left->addWidget(nameFrame);
   left->addWidget(messageFrame);
@@ -141,6 +152,7 @@ Start::Start(const SetupChoice& current, const SetupPorts& ports, std::function<
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(columns);
   layout->addWidget(DialoutHint);
+  layout->addWidget(HolderHint);
   layout->addLayout(buttons);
 
   // Load: nothing is chosen unless the current settings name an offered option.
@@ -154,7 +166,7 @@ SetupChoice Start::choice() const {
   if (Options->checkedId() > 0) c.port = Options->checkedId();
   if (options2->checkedId() > 0) c.speed = options2->checkedId();
   const int row = DeviceList->currentRow();
-  if (row >= 1 && row <= static_cast<int>(offered_.size())) c.device = offered_[static_cast<std::size_t>(row - 1)].path;
+  if (row >= 1 && row <= static_cast<int>(offered_.size())) c.device = LinkTarget(offered_[static_cast<std::size_t>(row - 1)]);
   return c;
 }
 

@@ -41,6 +41,7 @@ class Start : public QDialog {
   QLabel* PortDevice[kSetupPorts + 1] = {};  // 1..4
   QListWidget* DeviceList;
   QLabel* DialoutHint;
+  QLabel* HolderHint;
 };
 
 }  // namespace scandeck

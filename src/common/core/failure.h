@@ -20,6 +20,7 @@ inline constexpr int kPortAlreadyOpen = 8005;
 inline constexpr int kDeviceUnavailable = 8012;
 inline constexpr int kInvalidSettings = 8010;
 inline constexpr int kPortNotOpen = 8018;
+inline constexpr int kDeviceBusy = 8019;  // another program or service holds the device
 inline constexpr int kWriteFailed = 8020;
 inline constexpr int kReplyOverflow = 8016;
 }  // namespace errc

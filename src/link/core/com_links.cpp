@@ -32,6 +32,15 @@ PortTarget TargetOfPort(int port_number, const std::string& folder) {
   const fs::path local = ComPath(port_number, folder);
   std::error_code ec;
   const fs::file_status entry = fs::symlink_status(local, ec);
+  // Only "no such entry" means the platform's name; libstdc++ also counts ENOTDIR as
+  // not found, but a folder path naming a file is a broken folder, not a missing link.
+  if (!platform::kWindows && ec && ec != std::errc::no_such_file_or_directory) {
+    target.via_link = true;
+    target.open_path = target.device = local.string();
+    target.unreadable = {errc::kPathFileAccess,
+                         "the entry " + ComLinkName(port_number) + " cannot be read (" + ec.message() + ")"};
+    return target;
+  }
   if (!platform::kWindows && !ec && fs::exists(entry)) {
     target.via_link = true;
     target.open_path = fs::absolute(local, ec).lexically_normal().string();

@@ -17,11 +17,15 @@ struct PortTarget {
   std::string device;     // what that reaches: a comN link's target, else open_path
   bool via_link = false;  // a comN entry in the folder decides
   bool exists = false;    // the device is there now
+  // Set when the folder's comN entry cannot be examined (an unreadable folder, say):
+  // then the port opens nothing, since guessing could reach another device.
+  Failure unreadable;
 };
 
 // Port n opens folder/comN whenever that entry is there, even as a link to an
 // unplugged adapter: opening it then fails, rather than quietly reaching another
-// port. Without it, the platform's name. On Windows "comN" names the serial port
+// port. Without it, the platform's name; when whether it is there cannot be told,
+// `unreadable` says why and open_path is the entry, which is not to be opened. On Windows "comN" names the serial port
 // itself in every folder, so there the platform's name is always used.
 PortTarget TargetOfPort(int port_number, const std::string& folder);
 

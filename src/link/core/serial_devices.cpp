@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <tuple>
 
 namespace scandeck {
@@ -30,10 +31,41 @@ std::vector<SerialDevice> OfferedDevices(std::vector<SerialDevice> found) {
   return found;
 }
 
-std::string DeviceCaption(const SerialDevice& device) {
-  std::string about = device.maker;
-  if (!device.product.empty() && device.product != device.maker) about += (about.empty() ? "" : ", ") + device.product;
-  return about.empty() ? device.path : device.path + " (" + about + ")";
+const std::string& LinkTarget(const SerialDevice& device) {
+  return device.stable.empty() ? device.path : device.stable;
+}
+
+std::string DeviceCaption(const SerialDevice& device, std::string_view before_details) {
+  std::string about;
+  const bool product_is_new = device.product != device.maker;
+  for (const std::string* part : {device.stable.empty() ? nullptr : &device.path, &device.maker,
+                                  product_is_new ? &device.product : nullptr})
+    if (part && !part->empty()) about += (about.empty() ? "" : ", ") + *part;
+  if (about.empty()) return LinkTarget(device);
+  return LinkTarget(device) + std::string(before_details) + "(" + about + ")";
+}
+
+std::vector<SerialDevice> WithStableNames(std::vector<SerialDevice> found, std::vector<StableName> names) {
+  std::sort(names.begin(), names.end());
+  for (SerialDevice& device : found) {
+    const auto named = std::find_if(names.begin(), names.end(),
+                                    [&](const StableName& name) { return name.second == device.path; });
+    if (named != names.end()) device.stable = named->first;
+  }
+  return found;
+}
+
+std::vector<StableName> ReadStableNames(const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::vector<StableName> names;
+  std::error_code ec;
+  // Adapters come and go while we look: every step may fail, and a failed one skips the entry.
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code entry_ec;
+    const fs::path target = fs::canonical(it->path(), entry_ec);
+    if (!entry_ec) names.emplace_back(it->path().string(), target.string());
+  }
+  return names;
 }
 
 }  // namespace scandeck

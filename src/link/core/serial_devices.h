@@ -1,6 +1,8 @@
 #pragma once
 // The serial devices the system has, as the setup window offers them.
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace scandeck {
@@ -9,6 +11,7 @@ struct SerialDevice {
   std::string path;     // "/dev/ttyUSB0"
   std::string maker;    // a USB adapter's manufacturer, when it says
   std::string product;  // its product or the driver's description
+  std::string stable = {};  // "/dev/serial/by-id/usb-FTDI_…-if00-port0", when the system made one
 };
 
 // The program asks the system (QSerialPortInfo); tests and previews hand in their own.
@@ -22,7 +25,21 @@ class SerialDeviceList {
 // (ttyS2 before ttyS10); nameless and repeated entries dropped.
 std::vector<SerialDevice> OfferedDevices(std::vector<SerialDevice> found);
 
+// What a comN link to the device should name: the stable name, which follows the
+// adapter through replugs while ttyUSB numbers move, else the kernel's name.
+const std::string& LinkTarget(const SerialDevice& device);
+
+// "/dev/serial/by-id/usb-… (/dev/ttyUSB0, FTDI, FT232R USB UART)",
 // "/dev/ttyUSB0 (FTDI, FT232R USB UART)", or the bare path when nothing more is known.
-std::string DeviceCaption(const SerialDevice& device);
+// `before_details` goes before the parenthesis (a window may break the line there).
+std::string DeviceCaption(const SerialDevice& device, std::string_view before_details = " ");
+
+// One entry of a /dev/serial/by-id folder: its path and the device it resolves to.
+using StableName = std::pair<std::string, std::string>;
+// Gives each device the first stable name (in name order) that resolves to it.
+std::vector<SerialDevice> WithStableNames(std::vector<SerialDevice> found, std::vector<StableName> names);
+// The folder's entries that resolve to something; dangling, unreadable and vanishing
+// ones are left out, and a missing folder (no USB adapter, or Windows) gives none.
+std::vector<StableName> ReadStableNames(const std::string& folder);
 
 }  // namespace scandeck

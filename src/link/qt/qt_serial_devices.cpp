@@ -14,7 +14,7 @@ std::vector<SerialDevice> QtSerialDevices::devices() {
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
     found.push_back({QFile::encodeName(info.systemLocation()).toStdString(), FromQt(info.manufacturer()),
                      FromQt(info.description())});
-  return found;
+  return WithStableNames(std::move(found), ReadStableNames("/dev/serial/by-id"));
 }
 
 }  // namespace scandeck

@@ -1,8 +1,13 @@
 #include "link/qt/qt_serial_port.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+#include <filesystem>
+#include <optional>
 
 #include "link/core/com_links.h"
+#include "link/core/port_holders.h"
 
 namespace scandeck {
 
@@ -19,7 +24,33 @@ QtSerialPort::QtSerialPort(QString folder) : folder_(std::move(folder)) {
 }
 
 namespace {
-Failure OpenFailure(const QSerialPort& port) {
+// "0403:6001" for a USB adapter the system lists, else empty.
+std::string UsbIdOf(const std::string& kernel_path) {
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+    if (QFile::encodeName(info.systemLocation()).toStdString() == kernel_path && info.hasVendorIdentifier() &&
+        info.hasProductIdentifier())
+      return QString::asprintf("%04x:%04x", info.vendorIdentifier(), info.productIdentifier()).toStdString();
+  return {};
+}
+
+// A device held by another program or service: the core names the holder and the fix.
+std::optional<Failure> TakenFailure(const QSerialPort& port, const PortTarget& target) {
+  // Qt reports EBUSY (and a lock held elsewhere) as a permission error: one we may
+  // read and write is busy. A device that was there a moment ago and is not found
+  // now was taken away, as the braille service does with the adapters it claims.
+  const QFileInfo info(QFile::decodeName(target.open_path.c_str()));
+  const bool busy = port.error() == QSerialPort::PermissionError && info.isReadable() && info.isWritable();
+  const bool vanished = port.error() == QSerialPort::DeviceNotFoundError && target.exists;
+  if (!busy && !vanished) return std::nullopt;
+  std::error_code ec;
+  std::string device = std::filesystem::canonical(target.open_path, ec).string();
+  if (ec) device = target.device;
+  return Failure{errc::kDeviceBusy, TakenAdvice(busy ? PortTrouble::kBusy : PortTrouble::kVanished, device,
+                                                ScanProcesses("/proc", device), UsbIdOf(device))};
+}
+
+Failure OpenFailure(const QSerialPort& port, const PortTarget& target) {
+  if (std::optional<Failure> taken = TakenFailure(port, target)) return *taken;
   int code = errc::kDeviceUnavailable;
   switch (port.error()) {
     case QSerialPort::DeviceNotFoundError: code = errc::kInvalidPortNumber; break;
@@ -34,9 +65,14 @@ Failure OpenFailure(const QSerialPort& port) {
 }  // namespace
 
 bool QtSerialPort::open(int port_number, const SerialSettings& settings, Failure& failure) {
-  port_.setPortName(PortDeviceName(port_number, folder_));
+  const PortTarget target = TargetOfPort(port_number, QFile::encodeName(folder_).toStdString());
+  if (target.unreadable) {
+    failure = target.unreadable;
+    return false;
+  }
+  port_.setPortName(QFile::decodeName(target.open_path.c_str()));
   if (!port_.open(QIODevice::ReadWrite)) {
-    failure = OpenFailure(port_);
+    failure = OpenFailure(port_, target);
     return false;
   }
   using P = SerialSettings::Parity;
