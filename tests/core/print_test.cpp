@@ -41,43 +41,9 @@ std::vector<int> RuleYs(const ListPage& page, int length) {
 
 }  // namespace
 
-TEST(ListPage, HeaderFramesAndTextsStandAtTheirPlaces) {
-  FakeMetrics m;
-  auto channels = std::make_unique<FreqDirectory>();
-  const ListPage page = FreqBankPage(*channels, 1, kHeader, m);
-
-  std::vector<int> outer, inner;
-  for (int y = 1900; y <= 1950; ++y) outer.push_back(y);
-  for (int y = 3000; y <= 3050; ++y) outer.push_back(y);
-  for (int y = 2000; y <= 2020; ++y) inner.push_back(y);
-  for (int y = 2900; y <= 2920; ++y) inner.push_back(y);
-  EXPECT_EQ(RuleYs(page, 11500), outer);
-  EXPECT_EQ(RuleYs(page, 11300), inner);
-  EXPECT_EQ(page.lines.size(), outer.size() + inner.size());
-  for (const PageLine& l : page.lines) EXPECT_EQ(l.x1 + l.x2, 2 * kPrintCentreTwips);
-
-  const int first = 2095, second = 2095 + 14 * 23;
-  const std::string date_time = "07/12/2026  14:05";
-  struct Row {
-    std::string text;
-    int size, x, y;
-  } rows[] = {
-      {contact::kAuthorCredit, 14, 11500 - int(std::string(contact::kAuthorCredit).size()) * 140, first},
-      {date_time, 18, 5750 - int(date_time.size()) * 180 / 2, first},
-      {"ScanDeck", 14, 0, first},
-      {contact::kWebAddress, 12, 0, second},
-      {"Jo Listener", 18, 5750 - 11 * 180 / 2, second},
-      {contact::kAuthorMailAddress, 12, 11500 - int(std::string(contact::kAuthorMailAddress).size()) * 120, second},
-      {"Freq Bank 1", 24, 5750 - 11 * 240 / 2, 3400},
-  };
-  for (const Row& r : rows) {
-    const PageText* t = Find(page, r.text);
-    ASSERT_NE(t, nullptr) << r.text;
-    EXPECT_EQ(*t, (PageText{r.text, {r.size, 1}, r.x, r.y})) << r.text;
-  }
-}
-
-TEST(ListPage, FrequencyBankRowsInOrderWithEveryField) {
+// Both page kinds, every kind of text on them at its place: the header, the titles,
+// each column of a row, the first and last rows of the bank, and an empty record.
+TEST(ListPage, EveryTextStandsAtItsPlace) {
   FakeMetrics m;
   auto channels = std::make_unique<FreqDirectory>();
   for (int k = 1; k <= kFreqChannels; ++k) {
@@ -87,76 +53,80 @@ TEST(ListPage, FrequencyBankRowsInOrderWithEveryField) {
   }
   (*channels)[271].name = std::string(40, 'W');  // a full-length name prints whole
   (*channels)[272] = FreqChannel{};              // an empty record still has its row
-  for (int bank : {1, 10}) {
-    const ListPage page = FreqBankPage(*channels, bank, kHeader, m);
-    const int top = 3400 + 24 * 23 + 350;
-    for (int row = 0; row < 30; ++row) {
-      const int k = 30 * bank - 29 + row;
-      const int y = top + row * 11 * 23;
-      const PageText* ch = Find(page, "Ch " + std::to_string((*channels)[k].channel));
-      ASSERT_NE(ch, nullptr) << k;
-      EXPECT_EQ(ch->x, 1300);
-      if (k == 272) {
-        EXPECT_EQ(*Find(page, "Ch 0"), (PageText{"Ch 0", {11, 1}, 1300, y}));
-        continue;
-      }
-      EXPECT_EQ(ch->y, y) << k;
-      const PageText* name = Find(page, (*channels)[k].name);
-      ASSERT_NE(name, nullptr) << k;
-      EXPECT_EQ(name->x, 6400);
-      EXPECT_EQ(name->y, y);
-    }
-    EXPECT_EQ(Find(page, "Ch " + std::to_string(30 * bank - 30)), nullptr) << "nothing from the bank before";
-    EXPECT_EQ(Find(page, "Ch " + std::to_string(30 * bank + 1)), nullptr) << "nothing from the bank after";
-  }
-  const ListPage last = FreqBankPage(*channels, 10, kHeader, m);
-  const int y = Find(last, "Ch 271")->y;
-  for (auto [text, x] : std::vector<std::pair<std::string, int>>{
-           {"000.0000 MHz", 2400}, {"Normal", 4300}, {"POL", 5500}, {std::string(40, 'W'), 6400}}) {
-    bool found = false;
-    for (const PageText& t : last.texts) found |= t.text == text && t.x == x && t.y == y;
-    EXPECT_TRUE(found) << text;
-  }
-}
-
-TEST(ListPage, IdBankRowsOfTheTrunkBankLeaveNeverWrittenFieldsOut) {
-  FakeMetrics m;
   auto ids = std::make_unique<IdDirectory>();
-  for (int e = 1; e <= kIdEntriesPerBank; ++e) {
-    IdEntry& entry = *ids->find(3, e);
-    entry = DecodeIdRecord(EncodeIdRecord({std::to_string((e - 1) / 10 + 1) + "-" + std::to_string((e - 1) % 10 + 1),
-                                           "4" + std::to_string(e), "FDP", "Talkgroup " + std::to_string(e), "", "Normal"}));
-  }
+  for (int e = 1; e <= kIdEntriesPerBank; ++e)
+    *ids->find(3, e) = DecodeIdRecord(EncodeIdRecord({std::to_string((e - 1) / 10 + 1) + "-" + std::to_string((e - 1) % 10 + 1),
+                                                      "4" + std::to_string(e), "FDP", "Talkgroup " + std::to_string(e), "", "Normal"}));
   *ids->find(3, 45) = DecodeIdRecord(std::string(kIdRecordLength, '\0'));
   *ids->find(4, 41) = DecodeIdRecord(EncodeIdRecord({"5-1", "999", "BAD", "Other bank", "", ""}));
+  const ListPage bank1 = FreqBankPage(*channels, 1, kHeader, m), bank10 = FreqBankPage(*channels, 10, kHeader, m);
+  const ListPage id_page = IdBankPage(*ids, 3, 5, kHeader, m);
 
-  const ListPage page = IdBankPage(*ids, 3, 5, kHeader, m);
-  EXPECT_EQ(*Find(page, "Freq Bank 3"), (PageText{"Freq Bank 3", {20, 1}, 5750 - 11 * 200 / 2, 3400}));
-  const int title = 3400 + 20 * 23 + 100;
-  EXPECT_EQ(*Find(page, "ID Bank 5"), (PageText{"ID Bank 5", {24, 1}, 5750 - 9 * 240 / 2, title}));
-  const int top = title + 24 * 23 + 350;
-  for (int e = 41; e <= 50; ++e) {
-    const int y = top + (e - 41) * 12 * 23;
-    const std::string ch = "Ch 5-" + std::to_string(e - 40);
-    if (e == 45) {
-      // Only "Ch " and nothing of the record: no ID, type or name.
-      int in_row = 0;
-      for (const PageText& t : page.texts) in_row += t.y == y;
-      EXPECT_EQ(in_row, 1);
-      EXPECT_EQ(*Find(page, "Ch "), (PageText{"Ch ", {12, 1}, 1300, y}));
+  const int first = 2095, second = 2095 + 14 * 23, freq_top = 3400 + 24 * 23 + 350, row = 11 * 23;
+  const int id_title = 3400 + 20 * 23 + 100, id_top = id_title + 24 * 23 + 350, id_row = 12 * 23;
+  const std::string date_time = "07/12/2026  14:05", credit = contact::kAuthorCredit, mail = contact::kAuthorMailAddress;
+  const struct {
+    const ListPage* page;
+    std::string text;
+    int size, x, y;  // size 0: absent
+  } rows[] = {
+      {&bank1, credit, 14, 11500 - int(credit.size()) * 140, first},
+      {&bank1, date_time, 18, 5750 - int(date_time.size()) * 180 / 2, first},
+      {&bank1, "ScanDeck", 14, 0, first},
+      {&bank1, contact::kWebAddress, 12, 0, second},
+      {&bank1, "Jo Listener", 18, 5750 - 11 * 180 / 2, second},
+      {&bank1, mail, 12, 11500 - int(mail.size()) * 120, second},
+      {&bank1, "Freq Bank 1", 24, 5750 - 11 * 240 / 2, 3400},
+      {&bank1, "Ch 1", 11, 1300, freq_top},
+      {&bank1, "Channel 1", 11, 6400, freq_top},
+      {&bank1, "Ch 30", 11, 1300, freq_top + 29 * row},
+      {&bank1, "Ch 31", 0, 0, 0},
+      {&bank10, "Ch 271", 11, 1300, freq_top},
+      {&bank10, "000.0000 MHz", 11, 2400, freq_top},
+      {&bank10, "Normal", 11, 4300, freq_top},
+      {&bank10, "POL", 11, 5500, freq_top},
+      {&bank10, std::string(40, 'W'), 11, 6400, freq_top},
+      {&bank10, "Ch 0", 11, 1300, freq_top + row},
+      {&bank10, "Channel 300", 11, 6400, freq_top + 29 * row},
+      {&bank10, "Ch 270", 0, 0, 0},
+      {&id_page, "Freq Bank 3", 20, 5750 - 11 * 200 / 2, 3400},
+      {&id_page, "ID Bank 5", 24, 5750 - 9 * 240 / 2, id_title},
+      {&id_page, "Ch 5-1", 12, 1300, id_top},
+      {&id_page, "441", 12, 2400, id_top},
+      {&id_page, "Talkgroup 41", 12, 4500, id_top},
+      {&id_page, "Ch ", 12, 1300, id_top + 4 * id_row},  // the empty record: nothing else of it
+      {&id_page, "Talkgroup 50", 12, 4500, id_top + 9 * id_row},
+      {&id_page, "Talkgroup 40", 0, 0, 0},
+      {&id_page, "Talkgroup 51", 0, 0, 0},
+      {&id_page, "Other bank", 0, 0, 0},
+  };
+  for (const auto& r : rows) {
+    const PageText* t = Find(*r.page, r.text);
+    if (!r.size) {
+      EXPECT_EQ(t, nullptr) << r.text;
       continue;
     }
-    EXPECT_EQ(*Find(page, ch), (PageText{ch, {12, 1}, 1300, y}));
-    EXPECT_EQ(*Find(page, "4" + std::to_string(e)), (PageText{"4" + std::to_string(e), {12, 1}, 2400, y}));
-    const std::string name = "Talkgroup " + std::to_string(e);
-    EXPECT_EQ(*Find(page, name), (PageText{name, {12, 1}, 4500, y}));
+    ASSERT_NE(t, nullptr) << r.text;
+    EXPECT_EQ(*t, (PageText{r.text, {r.size, 1}, r.x, r.y})) << r.text;
   }
-  EXPECT_EQ(Find(page, "Talkgroup 40"), nullptr);
-  EXPECT_EQ(Find(page, "Talkgroup 51"), nullptr);
-  EXPECT_EQ(Find(page, "Other bank"), nullptr);
-  int types = 0;
-  for (const PageText& t : page.texts) types += t.text == "FDP" && t.x == 3600;
+  int in_empty_row = 0, types = 0;
+  for (const PageText& t : id_page.texts) {
+    in_empty_row += t.y == id_top + 4 * id_row;
+    types += t.text == "FDP" && t.x == 3600;
+  }
+  EXPECT_EQ(in_empty_row, 1);
   EXPECT_EQ(types, 9);
+  EXPECT_EQ(bank1.texts.size(), 7u + 30 * 5);
+
+  std::vector<int> outer, inner;
+  for (int y = 1900; y <= 1950; ++y) outer.push_back(y);
+  for (int y = 3000; y <= 3050; ++y) outer.push_back(y);
+  for (int y = 2000; y <= 2020; ++y) inner.push_back(y);
+  for (int y = 2900; y <= 2920; ++y) inner.push_back(y);
+  EXPECT_EQ(RuleYs(bank1, 11500), outer);
+  EXPECT_EQ(RuleYs(bank1, 11300), inner);
+  EXPECT_EQ(bank1.lines.size(), outer.size() + inner.size());
+  for (const PageLine& l : bank1.lines) EXPECT_EQ(l.x1 + l.x2, 2 * kPrintCentreTwips);
 }
 
 TEST(PrintForm, BankChecksComeBeforeAnythingIsPrinted) {

@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <fcntl.h>
-#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -20,6 +19,7 @@
 #include "directory/qt/freq_dir_window.h"
 #include "link/qt/qt_serial_port.h"
 #include "sim/core/sim_fixture.h"
+#include "support/pty_pair.h"
 #include "support/pty_session.h"
 #include "support/pty_scanner.h"
 #include "support/temp_dir.h"
@@ -43,54 +43,35 @@ struct Session : scandeck::testing::PtySession {
 };
 
 // A device on com1 that sends nothing but bytes without a carriage return, as a
-// scanner set to another speed looks to the program.
-class GarbagePty {
- public:
+// scanner set to another speed looks to the program; never blocking, so a program
+// slower than the flood cannot hang the writer.
+struct GarbagePty : scandeck::testing::PtyPair {
   explicit GarbagePty(const QString& folder) {
-    char name[256] = {};
-    int slave = -1;
-    if (::openpty(&master_, &slave, name, nullptr, nullptr) != 0) return;
     termios raw{};
-    ::tcgetattr(master_, &raw);
+    ::tcgetattr(master, &raw);
     ::cfmakeraw(&raw);
-    ::tcsetattr(master_, TCSANOW, &raw);
-    ::close(slave);
-    // Never block: a program slower than the flood must not hang the writer.
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    ok_ = ::symlink(name, (folder.toStdString() + "/com1").c_str()) == 0;
+    ::tcsetattr(master, TCSANOW, &raw);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    ok = !name.empty() && ::symlink(name.c_str(), (folder.toStdString() + "/com1").c_str()) == 0;
   }
-  ~GarbagePty() {
-    stop();
-    if (master_ >= 0) ::close(master_);
-  }
-  bool ok() const { return ok_; }
+  ~GarbagePty() { stop(); }
   void start() {
-    thread_ = std::thread([this] {
+    thread = std::thread([this] {
       std::string chunk(4096, '\0');
       for (std::size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<char>(i * 37 % 251 == '\r' ? 0xFF : i * 37 % 251);
-      while (!stop_) {
-        if (::write(master_, chunk.data(), chunk.size()) > 0) sent_ += chunk.size();
-        std::this_thread::sleep_for(std::chrono::milliseconds{2});
-      }
+      for (; !stopped; std::this_thread::sleep_for(std::chrono::milliseconds{2}))
+        if (::write(master, chunk.data(), chunk.size()) > 0) sent += chunk.size();
     });
   }
   void stop() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
+    stopped = true;
+    if (thread.joinable()) thread.join();
   }
-  std::size_t sent() const { return sent_; }
-
- private:
-  int master_ = -1;
-  bool ok_ = false;
-  std::atomic<bool> stop_{false};
-  std::atomic<std::size_t> sent_{0};
-  std::thread thread_;
+  bool ok = false;
+  std::atomic<bool> stopped{false};
+  std::atomic<std::size_t> sent{0};
+  std::thread thread;
 };
-
-void WriteIni(const QString& folder, const std::string& text) {
-  std::ofstream(folder.toStdString() + "/scandeck.ini", std::ios::binary | std::ios::trunc) << text;
-}
 
 }  // namespace
 
@@ -141,7 +122,7 @@ TEST(CablePulled, DuringADirectoryReadEndsTheReadAndGivesThePollBack) {
 TEST(WrongSpeed, GarbageLeavesTheDisplayAloneAndTheBufferBounded) {
   QTemporaryDir folder;
   GarbagePty device(folder.path());
-  if (!device.ok()) GTEST_SKIP() << "no pseudo-terminal here";
+  if (!device.ok) GTEST_SKIP() << "no pseudo-terminal here";
   Session s(folder.path());
   ASSERT_TRUE(s.core.port().isOpen());
   const ScannerStatus before = s.core.status();
@@ -154,7 +135,7 @@ TEST(WrongSpeed, GarbageLeavesTheDisplayAloneAndTheBufferBounded) {
     most = std::max(most, s.core.link().receive().buffer().size());
   }
   device.stop();
-  EXPECT_GT(device.sent(), 2 * ReceivePath::kBufferLimit) << "the flood must outrun the buffer's limit";
+  EXPECT_GT(device.sent, 2 * ReceivePath::kBufferLimit) << "the flood must outrun the buffer's limit";
   EXPECT_LE(most, ReceivePath::kBufferLimit);
   EXPECT_TRUE(s.core.status() == before);
   EXPECT_TRUE(s.core.compact() == compact_before);
@@ -177,7 +158,7 @@ TEST(ShutDown, AFullOrUnwritableFolderLeavesTheOldSettingsWhole) {
     sim::PtyScanner scanner(folder.path(), sim::QuietOptions(5));
     if (!scanner.ok()) GTEST_SKIP() << "no pseudo-terminal here: " << scanner.error();
     const std::string old_ini = "[UserName]=Old\r\n[comm port]=1\r\n[WindowWidth]=9000\r\n";
-    WriteIni(folder.path(), old_ini);
+    std::ofstream(folder.filePath("scandeck.ini").toStdString(), std::ios::binary) << old_ini;
     {
       Session s(folder.path());
       ASSERT_TRUE(s.core.port().isOpen()) << c.fault;

@@ -13,28 +13,16 @@
 #include "app/qt/start_window.h"
 #include "common/qt/click_label.h"
 #include "support/accessible_names.h"
-#include "support/fake_desktop.h"
-#include "support/fake_port.h"
+#include "support/app.h"
 #include "support/pty_pair.h"
-#include "support/temp_dir.h"
-#include "ui/core/main_core.h"
 
 using namespace scandeck;
 namespace fs = std::filesystem;
 
 namespace {
-struct SetupRig {
-  scandeck::testing::TempDir folder;
-  scandeck::testing::FakePort port;
-  scandeck::testing::FakeDesktop desktop;
-  std::unique_ptr<MainCore> core;
-
-  explicit SetupRig(const std::string& ini) {
-    folder.write("scandeck.ini", ini);
-    core = std::make_unique<MainCore>(port, desktop, folder.path.string(), '.');
-    ReadConfigFile(core->path("scandeck.ini"), *core);
-  }
-  std::string ini() const { return scandeck::testing::Slurp(folder.file("scandeck.ini")); }
+// The program's settings read, as the setup window is opened on them.
+struct SetupRig : scandeck::testing::App {
+  explicit SetupRig(const std::string& ini) : App(ini) { ReadConfigFile(core->path("scandeck.ini"), *core); }
 };
 
 bool Checked(Start& window, const char* name) { return window.findChild<QRadioButton*>(name)->isChecked(); }
