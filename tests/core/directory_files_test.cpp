@@ -15,12 +15,11 @@
 
 using namespace scandeck;
 using scandeck::testing::Slurp;
+using scandeck::testing::Spit;
 using scandeck::testing::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
-
-void Spit(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string RandomBytes(std::size_t size, unsigned seed) {
   std::mt19937 engine(seed);

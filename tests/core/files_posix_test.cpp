@@ -21,12 +21,11 @@
 
 using namespace scandeck;
 using scandeck::testing::Slurp;
+using scandeck::testing::Spit;
 using scandeck::testing::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
-
-void Spit(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 FreqChannel Channel(const char* frequency, const char* type, std::string name, const char* delay,
                     const char* lockout, const char* mode) {

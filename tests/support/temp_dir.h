@@ -37,4 +37,6 @@ inline std::string Slurp(const std::string& path) {
   return out.str();
 }
 
+inline void Spit(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
 }  // namespace scandeck::testing
