@@ -36,8 +36,7 @@ TEST(Replug, ThePulledPortComesBackOnItsOwnAndSaysSo) {
   ASSERT_TRUE(WaitUntil([&] { return Heard(*scanner, "> MD"); }, 3000)) << "the poll never reached the first line";
 
   scanner.reset();  // pulled
-  QTest::qWait(1200);
-  EXPECT_FALSE(s.core.port().isOpen());
+  ASSERT_TRUE(WaitUntil([&] { return !s.core.port().isOpen(); }, 3000)) << "the hang-up closes the port";
   scanner.emplace(folder.path(), sim::QuietOptions(4));  // plugged back, as a new line behind com1
   ASSERT_TRUE(scanner->ok()) << scanner->error();
   EXPECT_TRUE(WaitUntil([&] { return Heard(*scanner, "> MD") && Heard(*scanner, "> SB"); }, 3000))

@@ -17,9 +17,11 @@ QString PortDeviceName(int port_number, const QString& folder) {
 
 QtSerialPort::QtSerialPort(QString folder) : folder_(std::move(folder)) {
   // Unplugging a USB adaptor leaves QSerialPort "open" but dead; close it so the
-  // link reports the change once instead of failing silently.
+  // link reports the change once and the port is tried again. A hang-up can also
+  // read as end of file, which Qt then reports as a read error rather than a
+  // resource error, depending on a stale errno: both count.
   QObject::connect(&port_, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError error) {
-    if (error == QSerialPort::ResourceError && port_.isOpen()) port_.close();
+    if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && port_.isOpen()) port_.close();
   });
 }
 
