@@ -95,32 +95,6 @@ TEST(ComLinks, LinkingCreatesOrReplacesOnlyALink) {
   }
 }
 
-TEST(SetupPorts, TheChosenDeviceIsLinkedOnlyWhenAPortIsChosen) {
-  Pty adapter;
-  TempDir dir;
-  SetupChoice choice;
-  choice.device = adapter.name;
-  EXPECT_FALSE(LinkChosenDevice(choice, dir.path.string()));
-  EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path / "com1")));
-  choice.port = 3;
-  EXPECT_FALSE(LinkChosenDevice(choice, dir.path.string()));
-  EXPECT_EQ(fs::read_symlink(dir.path / "com3"), adapter.name);
-
-  dir.write("com1", "x");
-  choice.port = 1;
-  const Failure refused = LinkChosenDevice(choice, dir.path.string());
-  EXPECT_EQ(LinkFailedText(choice, refused).rfind("com1 was not linked to " + adapter.name + ": ", 0), 0u);
-
-  const SetupPorts ports = SetupPortsFor(dir.path.string(), {}, Failure{});
-  EXPECT_EQ(ports.opens[2], "Com 3 opens " + adapter.name + " through com3, present");
-  EXPECT_EQ(ports.opens[1].rfind("Com 2 opens /dev/ttyS1, ", 0), 0u);
-  const struct {
-    Failure open_failure;
-    bool hint;
-  } hints[] = {{{}, false}, {{errc::kPermissionDenied, "Permission denied"}, true}, {{errc::kInvalidPortNumber, "x"}, false}};
-  for (const auto& h : hints) EXPECT_EQ(SetupPortsFor(".", {}, h.open_failure).permission_hint, h.hint) << h.open_failure.code;
-}
-
 TEST(ComLinks, AnEntryThatCannotBeExaminedIsAnErrorNotAnotherPort) {
   // chmod does not stop root (CI runs as root), so the folders fail for everyone:
   // a folder path that is a file (ENOTDIR) and a link looping to itself (ELOOP).

@@ -1,5 +1,5 @@
 // File tests that need POSIX: permissions that bind (a child dropped to "nobody"
-// when run as root), a file-size limit, chmod. Left out of the Windows build.
+// when run as root), a file-size limit. Left out of the Windows build.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -14,7 +14,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/core/config.h"
 #include "directory/core/freq_directory.h"
 #include "directory/core/id_directory.h"
 #include "support/temp_dir.h"
@@ -103,21 +102,3 @@ TEST(DirectoryFiles, WriteThatStopsShortIsReported) {
   EXPECT_EQ(fs::file_size(dir.file(kFreqFileName)), limit.rlim_cur);
 }
 
-TEST(ConfigWriter, UnwritableFolderLeavesTheOldFileWhole) {
-  TempDir dir;
-  const std::string path = dir.file("scandeck.ini");
-  ScanDeckConfig c;
-  c.UserName = "first";
-  ASSERT_FALSE(WriteConfigFile(path, c));
-  const auto before = fs::file_size(path);
-
-  ::chmod(dir.path.c_str(), 0555);  // the temporary file cannot be created beside it
-  c.UserName = "second";
-  const Failure failure = WriteConfigFile(path, c);
-  ::chmod(dir.path.c_str(), 0755);
-  if (::geteuid() != 0) {  // root writes anyway; the check only means something for users
-    EXPECT_TRUE(failure);
-    EXPECT_EQ(failure.code, errc::kPermissionDenied);
-    EXPECT_EQ(fs::file_size(path), before);
-  }
-}

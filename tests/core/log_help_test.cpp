@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "app/core/config.h"
 #include "log/core/activity_log.h"
 #include "support/fake_port.h"
 
@@ -69,42 +68,6 @@ TEST(ActivityLog, NamesAndRecordsInFixedColumns) {
     EXPECT_EQ(file.lines.empty() ? std::string() : file.lines[0], c.line) << c.flags;
     EXPECT_TRUE(reporter.messages.empty());
   }
-}
-
-TEST(LogSetup, OpensOnTheSettingsAndOkKeepsWhatWasChosen) {
-  const struct {
-    const char* name;
-    bool automatic;
-    const char* box;
-  } opening[] = {
-      {"AUTOMATIC", true, ""}, {"2026dec06.log", true, ""}, {"2026dec05.log", false, "2026dec05.log"},
-      {"", false, ""},         {"my log", false, "my log"},
-  };
-  for (const auto& c : opening) {
-    LogSettings s = Flags("110");
-    s.FileName = c.name;
-    LogSetupForm form;
-    form.checks[8] = true;  // a box already checked stays checked
-    FillLogSetup(s, "2026dec06", form);
-    EXPECT_EQ(form.automatic, c.automatic) << c.name;
-    EXPECT_EQ(form.FileNameBox, c.box) << c.name;
-    EXPECT_EQ(form.checks, (std::array<bool, 9>{true, true, false, false, false, false, false, false, true}));
-  }
-
-  LogSettings s = Flags("0");
-  LogSetupForm form;
-  form.checks[0] = true;
-  form.FileNameBox = " typed ";
-  ConfirmLogSetup(form, s);
-  ScanDeckConfig config;
-  config.LogFlagsVal = s.Flags;
-  config.LogFileNameVal = s.FileName;
-  const std::string text = ConfigText(config);
-  EXPECT_NE(text.find("[Log What]=100000000\r\n"), std::string::npos);
-  EXPECT_NE(text.find("[Logging File]= typed \r\n"), std::string::npos);
-  form.automatic = true;
-  ConfirmLogSetup(form, s);
-  EXPECT_EQ(s.FileName, "AUTOMATIC");
 }
 
 }  // namespace

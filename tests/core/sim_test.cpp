@@ -73,64 +73,6 @@ TEST(SimLine, DeliversAtTheConfiguredSpeedAndASlowLineOwesNoMoreThanItsBuffer) {
   EXPECT_LE(l.sim.take().size(), 2u * 240 + 24);
 }
 
-TEST(SimLine, FaultsShowUpOnTheWire) {
-  const struct {
-    const char* name;
-    double split, line_feed, noise;
-  } cases[] = {{"split", 1, 0, 0}, {"line feed", 0, 1, 0}, {"noise", 0, 0, 1}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    SimulatorOptions options = QuietOptions();
-    options.pacing = false;
-    options.faults.split_rate = c.split;
-    options.faults.line_feed_rate = c.line_feed;
-    options.faults.noise_rate = c.noise;
-    Line l(options);
-    l.sim.receive("MD\r");
-    const auto reads = l.reads(200);
-    ASSERT_FALSE(reads.empty());
-    if (c.split) {
-      ASSERT_GE(reads.size(), 2u);
-      EXPECT_EQ(reads[0].find('\r'), std::string::npos);
-      EXPECT_EQ(reads[0] + reads[1], "MD00\r");
-    } else if (c.line_feed) {
-      EXPECT_EQ(reads, std::vector<std::string>{"MD00\r\n"});
-    } else {
-      ASSERT_EQ(reads.size(), 1u);
-      EXPECT_EQ(reads[0].size(), 6u);
-      EXPECT_EQ(reads[0].find('\r'), 5u);
-    }
-  }
-}
-
-TEST(SimLine, PulledCableAndWrongSpeedLetNothingThrough) {
-  SimulatorOptions options = QuietOptions();
-  options.faults.disconnect_after = milliseconds{1000};
-  Line l(options);
-  l.sim.receive("MD\r");
-  l.clock.advance(milliseconds{50});
-  EXPECT_EQ(l.sim.take(), "MD00\r");
-  for (int i = 0; i < 60; ++i) l.sim.receive("PM001\r");  // 1.5 s of replies, cut by the pull
-  l.clock.advance(milliseconds{5000});
-  const std::string cut = l.sim.take();
-  EXPECT_GT(cut.size(), 20u * 24);
-  EXPECT_LT(cut.size(), 60u * 24);
-  l.sim.receive("MD\r");
-  l.clock.advance(milliseconds{100});
-  EXPECT_TRUE(l.sim.take().empty());
-
-  SimulatorOptions noisy = QuietOptions();
-  noisy.activity_per_minute = 600;
-  noisy.memories.squelch_reports = true;
-  Line mismatched(noisy, 4800);
-  mismatched.sim.receive("MD\r");
-  mismatched.clock.advance(milliseconds{60000});
-  const std::string garbage = mismatched.sim.take();
-  EXPECT_FALSE(garbage.empty());
-  EXPECT_EQ(garbage.find('\r'), std::string::npos);
-  EXPECT_EQ(garbage.find("MD"), std::string::npos);
-}
-
 // A key pressed during a call ends it with the reports a listener would have heard.
 TEST(SimScanner, AKeyEndsTheCallWithItsReportsAndRemoteOffSilencesIt) {
   const auto ask = [](Scanner& scanner, std::string_view command, Millis now = Millis{0}) {

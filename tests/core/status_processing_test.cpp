@@ -295,22 +295,6 @@ TEST_F(StatusTest, AFollowUpWaitsForItsAnswerOrItsRetryBound) {
   EXPECT_EQ(tick({"TB D", "MD17"}), Sent{"TB"}) << "each query waits for its own code";
 }
 
-TEST_F(StatusTest, ASilentScannerGetsThePollEveryTickAndNothingElse) {
-  PollCycle poll{link, processor};
-  poll.setEnabled(true);
-  port.incoming = "MD17\r";
-  for (int t = 0; t < 3 * kFollowUpRetryRuns; ++t) {
-    port.written.clear();
-    poll.MainTimer_Timer();
-    // Once the scanner has stopped answering, the whole poll goes out every tick.
-    if (t == 0 || t > kAnsweringTicks)
-      EXPECT_EQ(port.commands(), t == 0 ? (Sent{"WI", "MD", "DL", "TB", "IC"}) : (Sent{"WI", "MD", "DL"})) << t;
-    else
-      EXPECT_EQ(port.commands(), Sent{}) << t << ": copies still unanswered while the scanner was answering";
-  }
-  EXPECT_TRUE(reporter.messages.empty());
-}
-
 TEST_F(StatusTest, ChangeCountAndEmptyTicks) {
   EXPECT_TRUE(tick({}).empty());
   EXPECT_TRUE(tick({"", ""}).empty());

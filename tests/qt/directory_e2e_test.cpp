@@ -1,11 +1,14 @@
 // A user's session with the simulated scanner over a pseudo-terminal: read bank 3
 // and ID bank 3 of bank 2, name an entry in each, OK, start again, and the names
-// are in the grids and on the main display when the scanner reports them.
+// are in the grids and on the main display when the scanner reports them. The
+// windows' own controls (titles, the read-only boxes, names for a screen reader,
+// Cancel) are checked on the way.
 #include <QAction>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -19,10 +22,12 @@
 #include "directory/qt/freq_dir_window.h"
 #include "directory/qt/id_dir_window.h"
 #include "link/qt/qt_serial_port.h"
+#include "support/accessible_names.h"
 #include "sim/core/demo_plan.h"
 #include "sim/core/sim_fixture.h"
 #include "support/pty_session.h"
 #include "support/pty_scanner.h"
+#include "support/temp_dir.h"
 #include "support/wait_until.h"
 #include "ui/qt/main_window.h"
 
@@ -69,9 +74,17 @@ TEST(DirectoryEndToEnd, ReadNameOkRestartAndTheNamesAreShown) {
     Session s(folder.path());
     ASSERT_TRUE(s.core.port().isOpen());
     FreqDir* freq = s.freqDir();
+    EXPECT_EQ(freq->windowTitle(), "Freq. Directory - ScanDeck");
+    EXPECT_FALSE(freq->isModal());
+    int controls = 0;
+    EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(freq, controls), std::vector<std::string>{});
+    QTest::mouseClick(freq->findChild<QLineEdit*>("FreqBox"), Qt::LeftButton);
+    EXPECT_EQ(s.desktop.events.back(), "warn Coming soon...: At this time you can't change Freq");
     freq->findChild<QRadioButton*>("Option1")->setChecked(true);
     freq->findChild<QComboBox*>("BankCmb")->setCurrentText("3");
     freq->BankCmb_Click();
+    EXPECT_EQ(freq->chTimer().interval(), 175);
+    EXPECT_TRUE(freq->findChild<QWidget*>("WaitLbl")->isVisibleTo(freq));
     ASSERT_TRUE(WaitUntil([&] { return !freq->core().reading(); }, 8000));
     auto* grid = freq->findChild<QTableWidget*>("FreqList");
     EXPECT_EQ(Cell(grid, 0, 0) + " " + Cell(grid, 0, 1), "61 156.0500");
@@ -83,12 +96,20 @@ TEST(DirectoryEndToEnd, ReadNameOkRestartAndTheNamesAreShown) {
     freq->OkCmd_Click();
 
     IDdir* ids = s.idDir();
+    EXPECT_EQ(s.desktop.events.back(), std::string("message: ") + kIdDirectoryInstructions);
+    EXPECT_EQ(ids->windowTitle(), "ID Directory");
+    EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(ids, controls), std::vector<std::string>{});
+    QTest::mouseClick(ids->findChild<QLineEdit*>("IDBox"), Qt::LeftButton);
+    EXPECT_EQ(s.desktop.events.back(), "warn Coming soon...: At this time you can't change ID!");
     ids->findChild<QRadioButton*>("Option1")->setChecked(true);
     ids->findChild<QComboBox*>("BankCmb")->setCurrentText("2");
     ids->findChild<QComboBox*>("IDBankCmb")->setCurrentText("3");
     ids->IDBankCmb_Click();
-    ASSERT_TRUE(WaitUntil([&] { return !ids->core().reading(); }, 8000));
     auto* id_grid = ids->findChild<QTableWidget*>("IDList");
+    ASSERT_TRUE(WaitUntil([&] { return ids->core().inputBlocked(); }, 8000));
+    EXPECT_FALSE(id_grid->isEnabled()) << "no input during the pause";
+    ASSERT_TRUE(WaitUntil([&] { return !ids->core().reading(); }, 8000));
+    EXPECT_TRUE(id_grid->isEnabled());
     EXPECT_EQ(Cell(id_grid, 1, 0) + " " + Cell(id_grid, 1, 1), "3-2 500-03");
     id_grid->setCurrentCell(1, 0);
     auto* name = ids->findChild<QPlainTextEdit*>("NameBox");
@@ -108,8 +129,11 @@ TEST(DirectoryEndToEnd, ReadNameOkRestartAndTheNamesAreShown) {
   ids->findChild<QComboBox*>("IDBankCmb")->setCurrentText("3");
   ids->IDBankCmb_Click();
   EXPECT_EQ(Cell(ids->findChild<QTableWidget*>("IDList"), 1, 3), "Hospital Net");
+  const std::string saved = scandeck::testing::Slurp(folder.filePath("idbank.dat").toStdString());
+  s.core.ids().find(2, 25)->name = "Not written";
+  ids->findChild<QPushButton*>("CancelCmd")->click();
+  EXPECT_EQ(scandeck::testing::Slurp(folder.filePath("idbank.dat").toStdString()), saved) << "Cancel writes nothing";
   freq->close();
-  ids->close();
 
   s.core.ChannelBox_Enter("62");
   EXPECT_TRUE(WaitUntil([&] { return s.core.status().ChannelName == "Coast Guard"; }, 3000)) << s.core.status().ChannelName;

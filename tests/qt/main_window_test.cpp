@@ -122,13 +122,3 @@ TEST(DataPanel, TestButtonStopsThePollAroundItsNineCommands) {
   EXPECT_EQ(app.find<QPlainTextEdit>("temp")->toPlainText(), "PM009");
 }
 
-TEST(DataPanel, SeeCodeShowsAndHidesThePanel) {
-  App app;
-  app.load().window->show();
-  QAction* menu = app.action("SeeCode");
-  menu->trigger();
-  EXPECT_TRUE(menu->isChecked());
-  EXPECT_TRUE(app.find("dataPanel")->isVisible());
-  menu->trigger();
-  EXPECT_FALSE(app.find("dataPanel")->isVisible());
-}

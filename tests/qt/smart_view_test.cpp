@@ -8,10 +8,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "common/core/text.h"
 #include "common/qt/click_label.h"
-#include "sim/core/demo_plan.h"
-#include "sim/core/sim_fixture.h"
 #include "support/app.h"
 #include "support/wait_until.h"
 #include "ui/qt/main_window.h"
@@ -19,7 +16,6 @@
 #include "ui/qt/tray_icon.h"
 
 using namespace scandeck;
-using scandeck::testing::FakeDesktop;
 using scandeck::testing::WaitUntil;
 
 namespace {
@@ -141,58 +137,3 @@ TEST(RealTray, IconDoubleClickAboveAndRemoval) {
   EXPECT_TRUE(app.window->isVisible());
 }
 
-// Pop-up mode against the simulated scanner on a busy band: the window comes up for
-// each transmission with the channel's name and goes away when it ends.
-TEST(SmartViewAgainstSimulator, PopUpShowsEachTransmissionWithItsName) {
-  scandeck::testing::TempDir folder;
-  ManualClock clock;
-  sim::SimulatorOptions options = sim::QuietOptions(7);
-  options.activity_per_minute = 30.0;
-  sim::Simulator simulator{clock, options};
-  sim::SimulatedPort port{simulator};
-  FakeDesktop desktop;
-  MainCore core{port, desktop, folder.path.string(), '.'};
-  MainWindow window{core};
-  window.Form_Load();
-  window.mainTimer().stop();
-  // The demo scanner's channels, named in the directory as a user would name them.
-  for (const auto& demo : sim::kDemoChannels) {
-    core.freq()[demo.channel].frequency = FormatFrequencyMhz(static_cast<double>(demo.units) * 0.0001, '.');
-    core.freq()[demo.channel].name = demo.name;
-  }
-  auto tick = [&] {
-    clock.advance(std::chrono::milliseconds(kPollIntervalMs));
-    simulator.advance();
-    window.MainTimer_Timer();
-  };
-  for (int i = 0; i < 40; ++i) tick();
-  window.findChild<QAction*>("PopUpSmartViewMode")->trigger();
-  SmartView* view = window.smartView();
-  ASSERT_NE(view, nullptr);
-
-  int shown = 0, hidden = 0, named = 0;
-  bool was_visible = view->isVisible();
-  for (int i = 0; i < 20 * 60 * 5 && hidden < 3; ++i) {  // up to five simulated minutes
-    tick();
-    const bool visible = view->isVisible();
-    if (visible != was_visible) {
-      if (visible) {
-        ++shown;
-        EXPECT_TRUE(core.status().SquelchOpen) << "shown only while a signal is on";
-      } else {
-        ++hidden;
-        EXPECT_FALSE(core.status().SquelchOpen);
-      }
-    }
-    // Once the channel report is in, the window names what is heard.
-    if (visible && core.status().ChannelName != "") {
-      EXPECT_EQ(view->findChild<QLabel*>("NameLbl")->text().trimmed().toStdString(), core.status().ChannelName);
-      ++named;
-    }
-    was_visible = visible;
-  }
-  EXPECT_GE(shown, 3);
-  EXPECT_GE(hidden, 3);
-  EXPECT_GT(named, 0);
-  EXPECT_EQ(desktop.events.size(), 0u);
-}
