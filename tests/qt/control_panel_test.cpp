@@ -31,44 +31,36 @@ struct Panel : scandeck::testing::App {
 
 }  // namespace
 
-TEST(ControlPanelWindow, EveryKeyAndLabelSendsItsCommands) {
+// Which command each state sends is the control panel core's rule; here one control
+// of each kind reads the state the scanner reported (none, or every flag on).
+TEST(ControlPanelWindow, EveryKeyLabelAndEntrySendsWhatTheReportedStateAsks) {
   const struct {
     const char* control;
+    bool is_menu, reported;
     Sent sent;
   } cases[] = {
-      // One control of each kind; which command each state sends is the core's table.
-      {"Button0", {"MD", "SB", "KEY00"}}, {"Button6", {"KEY09"}},   {"buttonlbl1", {"ATN", "AT"}},
-      {"buttonlbl4", {"KEY06"}},          {"LightAuto", {"ALF", "LTN", "LT"}}, {"BankLbl3", {"SB C"}},
-      {"IDlbl0", {"IS "}},                {"IDlbl10", {"IS J"}},
+      {"Button0", false, false, {"MD", "SB", "KEY00"}}, {"Button6", false, false, {"KEY09"}},
+      {"buttonlbl1", false, false, {"ATN", "AT"}},      {"buttonlbl4", false, false, {"KEY06"}},
+      {"LightAuto", false, false, {"ALF", "LTN", "LT"}}, {"BankLbl3", false, false, {"SB C"}},
+      {"IDlbl0", false, false, {"IS "}},                {"IDlbl10", false, false, {"IS J"}},
+      {"buttonlbl1", false, true, {"ATF", "AT"}},       {"LightPermanent", true, true, {"LTF", "LT"}},
+      {"Mute", true, true, {"MUA", "MU"}},              {"MonitorMode", true, true, {"MUF", "MU"}},
+      {"BankLbl1", false, true, {"SB J"}},              {"IDlbl3", false, true, {"IS BC"}},
+      {"Trunk", true, true, {"KEY13"}},                 {"RemoteControlOff", true, true, {"KEY04H"}},
+      {"ResetAllStatusMnu", true, true, {"QUN", "IDN", "SQ", "SB", "IS", "TB", "LT", "PR", "DS", "AT", "LL", "LU", "MU"}},
   };
   for (const auto& c : cases) {
     Panel panel;
-    panel.click(c.control);
-    EXPECT_EQ(panel.sent(), c.sent) << c.control;
-  }
-}
-
-// Which command each state sends is the control panel core's rule; here one control
-// of each kind reads the state the scanner reported.
-TEST(ControlPanelWindow, TogglesFollowTheStateTheScannerReported) {
-  Panel panel;
-  panel.reply("DSN\rATN\rPRN\rLTN\rMUN\rSB AJ\rIS B\r");
-  const struct {
-    const char* control;
-    bool is_menu;
-    Sent sent;
-  } cases[] = {
-      {"buttonlbl1", false, {"ATF", "AT"}}, {"LightPermanent", true, {"LTF", "LT"}}, {"Mute", true, {"MUA", "MU"}},
-      {"MonitorMode", true, {"MUF", "MU"}}, {"BankLbl1", false, {"SB J"}},          {"IDlbl3", false, {"IS BC"}},
-      {"Trunk", true, {"KEY13"}},           {"RemoteControlOff", true, {"KEY04H"}},
-      {"ResetAllStatusMnu", true, {"QUN", "IDN", "SQ", "SB", "IS", "TB", "LT", "PR", "DS", "AT", "LL", "LU", "MU"}},
-      {"CenterTuningOnOff", true, {}},
-  };
-  for (const auto& c : cases) {
+    if (c.reported) panel.reply("DSN\rATN\rPRN\rLTN\rMUN\rSB AJ\rIS B\r");
     c.is_menu ? panel.menu(c.control) : panel.click(c.control);
     EXPECT_EQ(panel.sent(), c.sent) << c.control;
   }
+  Panel panel;
+  panel.reply("LTN\r");
+  panel.menu("LightPermanent");
   EXPECT_TRUE(panel.find<QAction>("LightPermanent")->isChecked()) << "only the reply changes the mark";
+  panel.sent();
+  panel.menu("CenterTuningOnOff");
   EXPECT_TRUE(panel.find<QAction>("CenterTuningOnOff")->isChecked());
   EXPECT_TRUE(panel.find<QWidget>("TunLine")->isVisibleTo(panel.window.get()));
   panel.menu("CenterTuningOnOff");
