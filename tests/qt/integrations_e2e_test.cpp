@@ -1,14 +1,20 @@
 // The integrations against real programs: Hamlib's rigctl reads the frequency the
 // simulated scanner reports while hostile clients hammer the port, and a real
 // Icecast server (started by tests/integrations/run.sh) shows the stream titles.
+#include <QAction>
+#include <QCheckBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -71,12 +77,6 @@ struct Session {
     QTest::qWait(5);
   }
   QString shown() { return window->findChild<QLabel*>("FrequencyBox")->text(); }
-  IntegrationSettings rigOn() {
-    IntegrationSettings s;
-    s.rig = true;
-    s.rigPort = 0;  // any free port
-    return s;
-  }
 };
 
 sim::SimulatorOptions OnChannel(int channel) {
@@ -111,9 +111,26 @@ int Connect(quint16 port) {
 TEST(RigPort, HamlibsClientReadsTheFrequencyThroughHostileClients) {
   if (QStandardPaths::findExecutable("rigctl").isEmpty()) GTEST_SKIP() << "rigctl is not installed (libhamlib-utils)";
   Session s(OnChannel(2));
-  ASSERT_TRUE(s.window->integrations().apply(s.rigOn()).isEmpty());
+  // Switched on through the window, with the overlay file beside.
+  QTcpServer probe;
+  ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+  const quint16 free_port = probe.serverPort();
+  probe.close();
+  s.window->findChild<QAction*>("IntegrationsMnu")->trigger();
+  auto* window = s.window->findChild<QWidget*>("Integrations");
+  ASSERT_TRUE(window && window->isVisible());
+  window->findChild<QCheckBox*>("RigChk")->setChecked(true);
+  window->findChild<QSpinBox*>("RigPortBox")->setValue(free_port);
+  window->findChild<QCheckBox*>("OverlayChk")->setChecked(true);
+  window->findChild<QLineEdit*>("OverlayFileBox")->setText(QString::fromStdString(s.folder.file("now.txt")));
+  window->findChild<QPushButton*>("ApplyCmd")->click();
   for (int i = 0; i < 40; ++i) s.tick();
   ASSERT_EQ(s.shown(), "154.4300");
+  EXPECT_EQ(scandeck::testing::Slurp(s.folder.file("now.txt")), std::string(kDefaultIdleText) + "\n");
+  const std::string ini = scandeck::testing::Slurp(s.folder.file("integrations.ini"));
+  EXPECT_NE(ini.find("\noverlay=1\n"), std::string::npos);
+  EXPECT_NE(ini.find("\nrig=1\n"), std::string::npos);
+  EXPECT_TRUE(window->findChild<QLabel*>("StatusLbl")->text().contains(QString("listening on 127.0.0.1:%1").arg(free_port)));
   EXPECT_EQ(Rigctl(s, {"f", "m", "v"}), "154430000\nFM\n15000\nVFOA");
 
   // A 1 MB line, 100 connections of which half close their sending side at once.

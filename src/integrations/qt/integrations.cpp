@@ -14,8 +14,6 @@ namespace scandeck {
 namespace {
 constexpr int kDueCheckMs = 200;
 constexpr int kRequestTimeoutMs = 5000;
-
-QString Seconds(std::chrono::milliseconds ms) { return QString::number((ms.count() + 999) / 1000); }
 }  // namespace
 
 Integrations::Integrations(std::string settings_path, const Clock& clock, QObject* parent)
@@ -120,7 +118,7 @@ void Integrations::titleSent(QNetworkReply* reply) {
   if (ok)
     setPart(icecast_state_, "Icecast: title updated");
   else if (changed)
-    setPart(icecast_state_, QString("Icecast: %1; trying again every %2 s at most").arg(why, Seconds(kLongestRetry)));
+    setPart(icecast_state_, QString("Icecast: %1; trying again, at most once a minute").arg(why));
 }
 
 void Integrations::setPart(QString& part, const QString& text) {
