@@ -13,6 +13,7 @@ packages=(
   trayer xdotool x11-utils
   poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
   fonts-comic-neue fonts-liberation2
+  icecast2 ffmpeg curl libhamlib-utils
   g++-mingw-w64-x86-64-posix wine64 googletest
 )
 missing=()

@@ -16,6 +16,7 @@
 
 #include "directory/core/freq_directory.h"
 #include "directory/core/id_directory.h"
+#include "integrations/core/integration_settings.h"
 #include "support/temp_dir.h"
 
 using namespace scandeck;
@@ -102,3 +103,19 @@ TEST(DirectoryFiles, WriteThatStopsShortIsReported) {
   EXPECT_EQ(fs::file_size(dir.file(kFreqFileName)), limit.rlim_cur);
 }
 
+TEST(IntegrationSettingsFile, OwnerOnlyEvenOverAReadableLeftover) {
+  TempDir dir;
+  const std::string path = dir.file("integrations.ini");
+  Spit(path + ".tmp", "left over");
+  ASSERT_EQ(::chmod((path + ".tmp").c_str(), 0644), 0);
+  IntegrationSettings settings;
+  settings.icecastPassword = "hackme";
+  ASSERT_FALSE(WriteIntegrationFile(path, settings));
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_FALSE(fs::exists(path + ".tmp"));
+  EXPECT_EQ(ReadIntegrationFile(path), settings);
+  Spit(path, std::string(70000, 'x'));
+  EXPECT_EQ(ReadIntegrationFile(path), IntegrationSettings{}) << "not a file this program wrote";
+}

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -87,6 +88,9 @@ FileHandle CreateEmpty(const std::string& path, int& error) {
                     path, error);
 }
 
+// Windows keeps a user's files to that user through the profile's permissions.
+FileHandle CreatePrivate(const std::string& path, int& error) { return CreateEmpty(path, error); }
+
 int CloseFile(FileHandle file) { return _close(file) == 0 ? 0 : errno; }
 
 long long ReadAt(FileHandle file, char* data, std::size_t size, long long offset, int& error) {
@@ -135,6 +139,17 @@ FileHandle OpenForReading(const std::string& path, int& error) {
 
 FileHandle CreateEmpty(const std::string& path, int& error) {
   return Opened(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), error);
+}
+
+FileHandle CreatePrivate(const std::string& path, int& error) {
+  const FileHandle file = Opened(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600), error);
+  // A file left behind by an earlier run keeps its mode through O_CREAT.
+  if (file != kNoFile && ::fchmod(file, 0600) != 0) {
+    error = errno;
+    ::close(file);
+    return kNoFile;
+  }
+  return file;
 }
 
 int CloseFile(FileHandle file) { return ::close(file) == 0 ? 0 : errno; }

@@ -23,6 +23,8 @@ inline constexpr FileHandle kNoFile = -1;
 FileHandle OpenForUpdate(const std::string& path, int& error);  // read-write, created when missing
 FileHandle OpenForReading(const std::string& path, int& error);
 FileHandle CreateEmpty(const std::string& path, int& error);  // write-only, truncated or created
+// As CreateEmpty, readable and writable by its owner only (a file that may hold a password).
+FileHandle CreatePrivate(const std::string& path, int& error);
 int CloseFile(FileHandle file);                                // 0 or errno
 
 // Moves bytes at `offset` without using a file position; retries interrupted calls.

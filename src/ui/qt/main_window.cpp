@@ -24,6 +24,7 @@
 #include "common/qt/twips.h"
 #include "directory/qt/freq_dir_window.h"
 #include "directory/qt/id_dir_window.h"
+#include "integrations/qt/integrations_window.h"
 #include "link/core/protocol.h"
 #include "log/qt/log_window.h"
 #include "print/qt/print_window.h"
@@ -50,7 +51,8 @@ constexpr double kFrameWidth = kMainWidth - kPanelWidth;
 constexpr double kFrameHeight = kMainHeightPanelHidden - kPanelHeight;
 }  // namespace
 
-MainWindow::MainWindow(MainCore& core, QWidget* parent) : QMainWindow(parent), core_(core) {
+MainWindow::MainWindow(MainCore& core, QWidget* parent)
+    : QMainWindow(parent), core_(core), integrations_(core.path(kIntegrationsFileName), clock_) {
   setObjectName("main");
   setWindowTitle(contact::kProgramTitle);
   setWindowIcon(QIcon(pictures::AppIcon(64)));
@@ -144,6 +146,8 @@ void MainWindow::buildMenus() {
                     [this] { core_.Send(MonitorCommands(core_.status())); render(); });
   Mute = add(options, "&Mute", "Mute", [this] { core_.Send(MuteCommands(core_.status())); render(); });
   for (auto* action : {LightPermanent, CenterTuningOnOff, MonitorMode, Mute}) action->setCheckable(true);
+  options->addSeparator();
+  IntegrationsMnu = add(options, "&Integrations...", "IntegrationsMnu", [this] { IntegrationsMnu_Click(); });
 
   auto* help = menuBar()->addMenu("  &Help  ");
   help->setObjectName("HelpMenu");
@@ -214,6 +218,18 @@ void MainWindow::PrintListsMnu_Click() {
   print_window_->activateWindow();
 }
 
+void MainWindow::IntegrationsMnu_Click() {
+  if (!integrations_window_) {
+    integrations_window_ = new IntegrationsWindow(
+        integrations_.settings(),
+        {[this](const IntegrationSettings& s) { return integrations_.apply(s); },
+         [this] { return integrations_.statusLine(); }, [this] { return ToQt(integrations_.nowPlaying()); }},
+        this);
+    integrations_window_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  integrations_window_->ShowIntegrations();
+}
+
 void MainWindow::SetupLog_Click() {
   if (!log_window_) {
     log_window_ = new Log(core_.logSettings(), [this](const LogSetupForm& form) { core_.ConfirmLogSetup(form); }, this);
@@ -225,6 +241,7 @@ void MainWindow::SetupLog_Click() {
 
 void MainWindow::Form_Load() {
   core_.Form_Load();
+  integrations_.load();
   applyWindowSize();
   MainTimer.start();
   render();
@@ -285,6 +302,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::MainTimer_Timer() {
   core_.MainTimer_Timer();
   render();
+  integrations_.update(core_.status());
 }
 
 void MainWindow::SndCmd_Click() {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "common/core/clock.h"
+#include "integrations/qt/integrations.h"
 #include "print/qt/printers.h"
 #include "ui/core/main_core.h"
 
@@ -33,6 +34,7 @@ class IDdir;
 class HelpCenterTuning;
 class Log;
 class PrintFrm;
+class IntegrationsWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -78,6 +80,9 @@ class MainWindow : public QMainWindow {
   TrayIcon& tray() { return *tray_; }
   void EditIDdir_Click();
   void PrintListsMnu_Click();
+  void IntegrationsMnu_Click();
+  // Stream title, overlay file and rig port, fed the status after every tick.
+  Integrations& integrations() { return integrations_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -125,6 +130,7 @@ class MainWindow : public QMainWindow {
   QAction* CenterTuningOnOff;
   QAction* MonitorMode;
   QAction* Mute;
+  QAction* IntegrationsMnu;
   QAction* Aboutit;
 
   // Status display
@@ -184,6 +190,8 @@ class MainWindow : public QMainWindow {
   QPointer<FreqDir> freq_dir_;
   QPointer<IDdir> id_dir_;
   SteadyClock clock_;
+  Integrations integrations_;
+  QPointer<IntegrationsWindow> integrations_window_;
   QPixmap squelch_picture_;
   QPixmap talkgroup_picture_;
 };

@@ -1,0 +1,137 @@
+#include "integrations/qt/integrations.h"
+
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+#include <utility>
+
+#include "common/qt/qt_text.h"
+#include "common/core/safe_write.h"
+#include "integrations/core/now_playing.h"
+
+namespace scandeck {
+
+namespace {
+constexpr int kDueCheckMs = 200;
+constexpr int kRequestTimeoutMs = 5000;
+}  // namespace
+
+Integrations::Integrations(std::string settings_path, const Clock& clock, QObject* parent)
+    : QObject(parent), path_(std::move(settings_path)), titles_(clock), rig_(this) {
+  due_timer_.setInterval(kDueCheckMs);
+  connect(&due_timer_, &QTimer::timeout, this, &Integrations::sendDue);
+}
+
+void Integrations::load() {
+  settings_ = ReadIntegrationFile(path_);
+  start();
+}
+
+QString Integrations::apply(const IntegrationSettings& settings) {
+  settings_ = settings;
+  const Failure failure = WriteIntegrationFile(path_, settings_);
+  start();
+  if (!failure) return {};
+  return QString("%1 could not be saved: %2").arg(ToQt(path_), ToQt(failure.description));
+}
+
+void Integrations::start() {
+  if (QNetworkReply* reply = in_flight_) {
+    in_flight_.clear();  // its end is no news about the new settings
+    reply->abort();
+  }
+  titles_.reset();
+  titles_.setDelay(std::chrono::seconds(settings_.icecastDelaySeconds));
+  if (settings_.icecast) {
+    due_timer_.start();
+    icecast_state_ = "Icecast: waiting for a change";
+  } else {
+    due_timer_.stop();
+    icecast_state_.clear();
+  }
+  overlay_state_ = settings_.overlay ? QString("Overlay file: waiting for a change") : QString();
+  rig_.close();
+  rig_state_.clear();
+  if (settings_.rig) {
+    const QString error = rig_.listen(ToQt(settings_.rigAddress), settings_.rigPort);
+    rig_state_ = error.isEmpty()
+                     ? QString("Rig port: listening on %1:%2").arg(ToQt(settings_.rigAddress)).arg(rig_.port())
+                     : QString("Rig port: cannot listen on %1:%2 (%3)")
+                           .arg(ToQt(settings_.rigAddress)).arg(settings_.rigPort).arg(error);
+  }
+  // Everything switched on hears the current text again.
+  have_text_ = false;
+  emit statusChanged();
+}
+
+void Integrations::update(const ScannerStatus& status) {
+  rig_.setState(RigStateOf(status));
+  std::string text = NowPlayingText(status, settings_.text);
+  if (have_text_ && text == text_) return;
+  text_ = std::move(text);
+  have_text_ = true;
+  if (settings_.overlay) writeOverlay();
+  if (settings_.icecast) {
+    titles_.offer(text_);
+    sendDue();
+  }
+}
+
+void Integrations::writeOverlay() {
+  if (settings_.overlayFile.empty()) return setPart(overlay_state_, "Overlay file: no file named");
+  const Failure failure = WriteFileAtomically(settings_.overlayFile, text_ + "\n");
+  setPart(overlay_state_, failure ? QString("Overlay file: cannot write %1 (%2)")
+                                        .arg(ToQt(settings_.overlayFile), ToQt(failure.description))
+                                  : QString("Overlay file: written"));
+}
+
+void Integrations::sendDue() {
+  if (!settings_.icecast) return;
+  const auto song = titles_.next();
+  if (!song) return;
+  const IcecastRequest request = MetadataRequest(
+      {settings_.icecastMount, settings_.icecastUser, settings_.icecastPassword}, *song);
+  const QString host = ToQt(settings_.icecastHost);
+  // The target is already encoded; QUrl must keep "%26" and "%23" as they are.
+  const QUrl url = QUrl::fromEncoded(
+      QString("http://%1:%2").arg(host.contains(':') ? "[" + host + "]" : host).arg(settings_.icecastPort).toUtf8() +
+          QByteArray::fromStdString(request.target),
+      QUrl::StrictMode);
+  QNetworkRequest http(url);
+  http.setRawHeader("Authorization", QByteArray::fromStdString(request.authorization));
+  http.setHeader(QNetworkRequest::UserAgentHeader, "ScanDeck");
+  http.setTransferTimeout(kRequestTimeoutMs);
+  in_flight_ = network_.get(http);
+  QNetworkReply* reply = in_flight_;
+  connect(reply, &QNetworkReply::finished, this, [this, reply] { titleSent(reply); });
+}
+
+void Integrations::titleSent(QNetworkReply* reply) {
+  reply->deleteLater();
+  if (reply != in_flight_) return;  // a request of settings since replaced
+  const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+  const bool ok = reply->error() == QNetworkReply::NoError && status == 200;
+  const QString why = reply->error() != QNetworkReply::NoError ? reply->errorString()
+                                                                : QString("the server answered %1").arg(status);
+  const bool changed = titles_.finished(ok);
+  in_flight_.clear();
+  if (ok)
+    setPart(icecast_state_, "Icecast: title updated");
+  else if (changed)
+    setPart(icecast_state_, QString("Icecast: %1; trying again, at most once a minute").arg(why));
+}
+
+void Integrations::setPart(QString& part, const QString& text) {
+  if (part == text) return;
+  part = text;
+  emit statusChanged();
+}
+
+QString Integrations::statusLine() const {
+  QStringList parts;
+  for (const QString* part : {&icecast_state_, &overlay_state_, &rig_state_})
+    if (!part->isEmpty()) parts << *part;
+  return parts.isEmpty() ? QString("Nothing is switched on") : parts.join(" | ");
+}
+
+}  // namespace scandeck

@@ -1,0 +1,180 @@
+#include "integrations/qt/integrations_window.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "common/qt/pictures.h"
+#include "common/qt/qt_text.h"
+
+namespace scandeck {
+
+namespace {
+constexpr int kRefreshMs = 500;
+
+QString Plain(QString caption) { return caption.remove('&').remove(QRegularExpression(":$")); }
+
+template <typename T>
+T* Field(QFormLayout* form, const QString& caption, const char* name, const QString& more = {}) {
+  auto* field = new T;
+  field->setObjectName(name);
+  field->setAccessibleName(more.isEmpty() ? Plain(caption) : Plain(caption) + ", " + more);
+  auto* label = new QLabel(caption);
+  label->setBuddy(field);
+  form->addRow(label, field);
+  return field;
+}
+
+QSpinBox* Range(QSpinBox* box, int low, int high) {
+  box->setRange(low, high);
+  return box;
+}
+}  // namespace
+
+IntegrationsWindow::IntegrationsWindow(const IntegrationSettings& settings, Callbacks callbacks, QWidget* parent)
+    : QWidget(parent, Qt::Window), settings_(settings), callbacks_(std::move(callbacks)) {
+  setObjectName("Integrations");
+  setWindowTitle("Integrations");
+  setWindowIcon(QIcon(pictures::AppIcon(64)));
+
+  auto* textGroup = new QGroupBox("Now playing", this);
+  auto* textForm = new QFormLayout(textGroup);
+  TemplateBox = Field<QLineEdit>(textForm, "&Template:", "TemplateBox", "fields {name} {type} {freq} {tgid} {system} {mode}");
+  TemplateBox->setToolTip("Fields: {name} {type} {freq} {tgid} {system} {mode}");
+  IdleBox = Field<QLineEdit>(textForm, "&Idle text:", "IdleBox", "shown while nothing is heard");
+  NowPlayingLbl = new QLabel(textGroup);
+  NowPlayingLbl->setObjectName("NowPlayingLbl");
+  NowPlayingLbl->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+  textForm->addRow(new QLabel("Now:"), NowPlayingLbl);
+
+  auto* icecastGroup = new QGroupBox("Icecast stream title", this);
+  auto* icecastForm = new QFormLayout(icecastGroup);
+  IcecastChk = new QCheckBox("Update the stream's title on the &Icecast server", icecastGroup);
+  IcecastChk->setObjectName("IcecastChk");
+  icecastForm->addRow(IcecastChk);
+  IcecastHostBox = Field<QLineEdit>(icecastForm, "Ser&ver:", "IcecastHostBox");
+  IcecastPortBox = Range(Field<QSpinBox>(icecastForm, "P&ort:", "IcecastPortBox"), 1, 65535);
+  IcecastMountBox = Field<QLineEdit>(icecastForm, "&Mount:", "IcecastMountBox");
+  IcecastUserBox = Field<QLineEdit>(icecastForm, "&User:", "IcecastUserBox");
+  IcecastPasswordBox = Field<QLineEdit>(icecastForm, "Pass&word:", "IcecastPasswordBox");
+  IcecastPasswordBox->setEchoMode(QLineEdit::Password);
+  IcecastDelayBox = Range(Field<QSpinBox>(icecastForm, "&Delay (seconds):", "IcecastDelayBox",
+                                          "to line the title up with the stream's audio"),
+                          0, kMaxTitleDelaySeconds);
+
+  auto* overlayGroup = new QGroupBox("Text file for overlays", this);
+  auto* overlayForm = new QFormLayout(overlayGroup);
+  OverlayChk = new QCheckBox("Write the text to a &file on each change", overlayGroup);
+  OverlayChk->setObjectName("OverlayChk");
+  overlayForm->addRow(OverlayChk);
+  OverlayFileBox = Field<QLineEdit>(overlayForm, "File &name:", "OverlayFileBox");
+
+  auto* rigGroup = new QGroupBox("Rig-control port (rigctld protocol)", this);
+  auto* rigForm = new QFormLayout(rigGroup);
+  RigChk = new QCheckBox("Answer &rig-control clients (frequency and mode; read only)", rigGroup);
+  RigChk->setObjectName("RigChk");
+  rigForm->addRow(RigChk);
+  RigAddressBox = Field<QLineEdit>(rigForm, "&Address:", "RigAddressBox", "127.0.0.1 keeps it to this computer");
+  RigPortBox = Range(Field<QSpinBox>(rigForm, "Por&t:", "RigPortBox"), 1, 65535);
+
+  StatusLbl = new QLabel(this);
+  StatusLbl->setObjectName("StatusLbl");
+  StatusLbl->setWordWrap(true);
+  StatusLbl->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+  ApplyCmd = new QPushButton("&Apply", this);
+  ApplyCmd->setObjectName("ApplyCmd");
+  ApplyCmd->setAccessibleName("Apply, save these settings and use them now");
+  CloseCmd = new QPushButton("&Close", this);
+  CloseCmd->setObjectName("CloseCmd");
+  connect(ApplyCmd, &QPushButton::clicked, this, &IntegrationsWindow::ApplyCmd_Click);
+  connect(CloseCmd, &QPushButton::clicked, this, &QWidget::close);
+
+  auto* layout = new QVBoxLayout(this);
+  for (QWidget* group : {static_cast<QWidget*>(textGroup), static_cast<QWidget*>(icecastGroup),
+                         static_cast<QWidget*>(overlayGroup), static_cast<QWidget*>(rigGroup)})
+    layout->addWidget(group);
+  layout->addWidget(StatusLbl);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ApplyCmd);
+  buttons->addWidget(CloseCmd);
+  layout->addLayout(buttons);
+  setMinimumWidth(520);
+
+  refresh_ = new QTimer(this);
+  refresh_->setInterval(kRefreshMs);
+  connect(refresh_, &QTimer::timeout, this, &IntegrationsWindow::refresh);
+}
+
+IntegrationSettings IntegrationsWindow::form() const {
+  IntegrationSettings s = settings_;
+  s.text.format = FromQt(TemplateBox->text());
+  s.text.idle = FromQt(IdleBox->text());
+  s.icecast = IcecastChk->isChecked();
+  s.icecastHost = FromQt(IcecastHostBox->text().trimmed());
+  s.icecastPort = static_cast<std::uint16_t>(IcecastPortBox->value());
+  s.icecastMount = FromQt(IcecastMountBox->text().trimmed());
+  s.icecastUser = FromQt(IcecastUserBox->text());
+  s.icecastPassword = FromQt(IcecastPasswordBox->text());
+  s.icecastDelaySeconds = IcecastDelayBox->value();
+  s.overlay = OverlayChk->isChecked();
+  s.overlayFile = FromQt(OverlayFileBox->text().trimmed());
+  s.rig = RigChk->isChecked();
+  s.rigAddress = FromQt(RigAddressBox->text().trimmed());
+  s.rigPort = static_cast<std::uint16_t>(RigPortBox->value());
+  return s;
+}
+
+void IntegrationsWindow::ShowIntegrations() {
+  const IntegrationSettings& s = settings_;
+  TemplateBox->setText(ToQt(s.text.format));
+  IdleBox->setText(ToQt(s.text.idle));
+  IcecastChk->setChecked(s.icecast);
+  IcecastHostBox->setText(ToQt(s.icecastHost));
+  IcecastPortBox->setValue(s.icecastPort);
+  IcecastMountBox->setText(ToQt(s.icecastMount));
+  IcecastUserBox->setText(ToQt(s.icecastUser));
+  IcecastPasswordBox->setText(ToQt(s.icecastPassword));
+  IcecastDelayBox->setValue(s.icecastDelaySeconds);
+  OverlayChk->setChecked(s.overlay);
+  OverlayFileBox->setText(ToQt(s.overlayFile));
+  RigChk->setChecked(s.rig);
+  RigAddressBox->setText(ToQt(s.rigAddress));
+  RigPortBox->setValue(s.rigPort);
+  apply_error_.clear();
+  refresh();
+  refresh_->start();
+  show();
+  raise();
+  activateWindow();
+}
+
+void IntegrationsWindow::ApplyCmd_Click() {
+  if (callbacks_.apply) apply_error_ = callbacks_.apply(form());
+  refresh();
+}
+
+void IntegrationsWindow::refresh() {
+  const QString now = callbacks_.nowPlaying ? callbacks_.nowPlaying() : QString();
+  if (NowPlayingLbl->text() != now) {
+    NowPlayingLbl->setText(now);
+    NowPlayingLbl->setAccessibleName("Now: " + now);
+  }
+  QString status = callbacks_.status ? callbacks_.status() : QString();
+  if (!apply_error_.isEmpty()) status = apply_error_ + " | " + status;
+  if (StatusLbl->text() != status) {
+    StatusLbl->setText(status);
+    StatusLbl->setAccessibleName("Status: " + status);
+  }
+}
+
+}  // namespace scandeck

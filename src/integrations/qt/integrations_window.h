@@ -1,0 +1,61 @@
+#pragma once
+// "Integrations": the now-playing template and the three ways other programs hear
+// about the scanner. Not modal. Apply hands the settings on (they are saved and
+// take effect at once); the status line says what each part is doing.
+#include <QWidget>
+#include <functional>
+
+#include "integrations/core/integration_settings.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTimer;
+
+namespace scandeck {
+
+class IntegrationsWindow final : public QWidget {
+  Q_OBJECT
+ public:
+  struct Callbacks {
+    std::function<QString(const IntegrationSettings&)> apply;  // why it failed, or empty
+    std::function<QString()> status;                           // the status line
+    std::function<QString()> nowPlaying;
+  };
+  IntegrationsWindow(const IntegrationSettings& settings, Callbacks callbacks, QWidget* parent = nullptr);
+
+  // Fills the boxes from the settings and shows the window.
+  void ShowIntegrations();
+  void ApplyCmd_Click();
+  void refresh();
+
+ private:
+  IntegrationSettings form() const;
+
+  const IntegrationSettings& settings_;
+  Callbacks callbacks_;
+  QString apply_error_;
+  QLineEdit* TemplateBox;
+  QLineEdit* IdleBox;
+  QLabel* NowPlayingLbl;
+  QCheckBox* IcecastChk;
+  QLineEdit* IcecastHostBox;
+  QSpinBox* IcecastPortBox;
+  QLineEdit* IcecastMountBox;
+  QLineEdit* IcecastUserBox;
+  QLineEdit* IcecastPasswordBox;
+  QSpinBox* IcecastDelayBox;
+  QCheckBox* OverlayChk;
+  QLineEdit* OverlayFileBox;
+  QCheckBox* RigChk;
+  QLineEdit* RigAddressBox;
+  QSpinBox* RigPortBox;
+  QLabel* StatusLbl;
+  QPushButton* ApplyCmd;
+  QPushButton* CloseCmd;
+  QTimer* refresh_;
+};
+
+}  // namespace scandeck

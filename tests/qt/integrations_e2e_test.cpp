@@ -1,0 +1,247 @@
+// The integrations against real programs: Hamlib's rigctl reads the frequency the
+// simulated scanner reports while hostile clients hammer the port, and a real
+// Icecast server (started by tests/integrations/run.sh) shows the stream titles.
+#include <QAction>
+#include <QCheckBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <csignal>
+#include <set>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "common/core/text.h"
+#include "common/qt/qt_text.h"
+#include "directory/core/freq_directory.h"
+#include "sim/core/sim_fixture.h"
+#include "support/fake_desktop.h"
+#include "support/temp_dir.h"
+#include "ui/qt/main_window.h"
+
+using namespace scandeck;
+
+namespace {
+
+// The program on the simulated scanner in a folder of its own; the test moves the
+// scanner's time, the integrations run on the real clock and network.
+struct Session {
+  scandeck::testing::TempDir folder;
+  ManualClock clock;
+  std::unique_ptr<sim::Simulator> simulator;
+  std::unique_ptr<sim::SimulatedPort> port;
+  scandeck::testing::FakeDesktop desktop;
+  std::unique_ptr<MainCore> core;
+  std::unique_ptr<MainWindow> window;
+
+  explicit Session(sim::SimulatorOptions options, const std::vector<std::pair<int, std::string>>& names = {}) {
+    if (!names.empty()) {
+      FreqDirectory channels;
+      RecordFile file;
+      EXPECT_FALSE(LoadFreqDirectory(folder.file("bank.dat"), file, channels, '.'));
+      for (const auto& [n, name] : names) {
+        channels[n] = {n, FormatFrequencyMhz(options.memories.channels[n].units * 0.0001, '.'), "FDP", name,
+                       "", "", "Normal", 0, 0, 0};
+      }
+      EXPECT_FALSE(WriteBank(file, channels, 1));
+    }
+    simulator = std::make_unique<sim::Simulator>(clock, std::move(options));
+    port = std::make_unique<sim::SimulatedPort>(*simulator);
+    core = std::make_unique<MainCore>(*port, desktop, folder.path.string(), '.');
+    window = std::make_unique<MainWindow>(*core);
+    window->Form_Load();
+    window->mainTimer().stop();
+  }
+  // One poll tick of the scanner's time, with the event loop let run a little.
+  void tick() {
+    clock.advance(std::chrono::milliseconds(kPollIntervalMs));
+    simulator->advance();
+    window->MainTimer_Timer();
+    QTest::qWait(5);
+  }
+  QString shown() { return window->findChild<QLabel*>("FrequencyBox")->text(); }
+};
+
+sim::SimulatorOptions OnChannel(int channel) {
+  sim::SimulatorOptions options = sim::QuietOptions(3);
+  options.memories.mode = sim::Mode::Manual;
+  options.memories.channel = channel;
+  return options;
+}
+
+// Runs rigctl against the port while the program keeps ticking; its output.
+QString Rigctl(Session& s, const QStringList& commands) {
+  QProcess rigctl;
+  rigctl.start("rigctl", QStringList{"-m", "2", "-r", QString("127.0.0.1:%1").arg(s.window->integrations().rig().port())} + commands);
+  for (int i = 0; i < 600 && rigctl.state() != QProcess::NotRunning; ++i) s.tick();
+  EXPECT_EQ(rigctl.exitCode(), 0) << rigctl.readAllStandardError().toStdString();
+  return QString::fromLatin1(rigctl.readAllStandardOutput()).trimmed();
+}
+
+int Connect(quint16 port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
+  if (fd >= 0) ::close(fd);
+  return -1;
+}
+
+}  // namespace
+
+TEST(RigPort, HamlibsClientReadsTheFrequencyThroughHostileClients) {
+  if (QStandardPaths::findExecutable("rigctl").isEmpty()) GTEST_SKIP() << "rigctl is not installed (libhamlib-utils)";
+  Session s(OnChannel(2));
+  // Switched on through the window, with the overlay file beside.
+  QTcpServer probe;
+  ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+  const quint16 free_port = probe.serverPort();
+  probe.close();
+  s.window->findChild<QAction*>("IntegrationsMnu")->trigger();
+  auto* window = s.window->findChild<QWidget*>("Integrations");
+  ASSERT_TRUE(window && window->isVisible());
+  window->findChild<QCheckBox*>("RigChk")->setChecked(true);
+  window->findChild<QSpinBox*>("RigPortBox")->setValue(free_port);
+  window->findChild<QCheckBox*>("OverlayChk")->setChecked(true);
+  window->findChild<QLineEdit*>("OverlayFileBox")->setText(QString::fromStdString(s.folder.file("now.txt")));
+  window->findChild<QPushButton*>("ApplyCmd")->click();
+  for (int i = 0; i < 40; ++i) s.tick();
+  ASSERT_EQ(s.shown(), "154.4300");
+  EXPECT_EQ(scandeck::testing::Slurp(s.folder.file("now.txt")), std::string(kDefaultIdleText) + "\n");
+  const std::string ini = scandeck::testing::Slurp(s.folder.file("integrations.ini"));
+  EXPECT_NE(ini.find("\noverlay=1\n"), std::string::npos);
+  EXPECT_NE(ini.find("\nrig=1\n"), std::string::npos);
+  EXPECT_TRUE(window->findChild<QLabel*>("StatusLbl")->text().contains(QString("listening on 127.0.0.1:%1").arg(free_port)));
+  EXPECT_EQ(Rigctl(s, {"f", "m", "v"}), "154430000\nFM\n15000\nVFOA");
+
+  // A 1 MB line, 100 connections of which half close their sending side at once.
+  const quint16 port = s.window->integrations().rig().port();
+  std::atomic<int> phase{0};
+  std::atomic<bool> flood_cut{false};
+  std::thread hostile([&] {
+    const int flood = Connect(port);
+    const std::string line(1 << 20, 'x');
+    std::size_t sent = 0;
+    while (flood >= 0 && sent < line.size()) {
+      const ssize_t n = ::send(flood, line.data() + sent, line.size() - sent, MSG_NOSIGNAL);
+      if (n <= 0) break;
+      sent += static_cast<std::size_t>(n);
+    }
+    const timeval wait{5, 0};  // a server that kept the line would leave this waiting
+    if (flood >= 0) ::setsockopt(flood, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    char byte;
+    flood_cut = flood >= 0 && ::recv(flood, &byte, 1, 0) <= 0;
+    std::vector<int> idle;
+    for (int i = 0; i < 100; ++i) {
+      const int fd = Connect(port);
+      if (fd >= 0 && i % 2) ::shutdown(fd, SHUT_WR);
+      idle.push_back(fd);
+    }
+    phase = 1;
+    while (phase != 2) std::this_thread::sleep_for(std::chrono::milliseconds{20});
+    for (int fd : idle)
+      if (fd >= 0) ::close(fd);
+    if (flood >= 0) ::close(flood);
+  });
+  int most = 0;
+  while (phase == 0) {
+    s.tick();
+    most = std::max(most, s.window->integrations().rig().clients());
+  }
+  // The display keeps following the scanner while the connections stay open.
+  s.simulator->state().channel = 3;
+  for (int i = 0; i < 200 && s.shown() != "155.1600"; ++i) s.tick();
+  EXPECT_EQ(s.shown(), "155.1600");
+  // Once the idle ones have been silent a while, a newcomer takes a place.
+  for (int i = 0; i < 120; ++i) {
+    s.tick();
+    QTest::qWait(45);
+    most = std::max(most, s.window->integrations().rig().clients());
+  }
+  EXPECT_EQ(Rigctl(s, {"f"}), "155160000");
+  phase = 2;
+  hostile.join();
+  EXPECT_TRUE(flood_cut) << "the 1 MB line ends its client";
+  EXPECT_LE(most, kRigMaxClients);
+  for (int i = 0; i < 40 && s.window->integrations().rig().clients() > 0; ++i) s.tick();
+  EXPECT_EQ(s.window->integrations().rig().clients(), 0);
+}
+
+// tests/integrations/run.sh starts icecast2 with a source on SCANDECK_ICECAST_MOUNT.
+TEST(IcecastServer, TitlesFollowTheScannerAndAServerGoneIsReportedOnce) {
+  const QString port = qEnvironmentVariable("SCANDECK_ICECAST_PORT");
+  if (port.isEmpty()) GTEST_SKIP() << "needs an Icecast server (tests/integrations/run.sh)";
+  // Busy channels 1 to 3 only, named with what breaks a careless query.
+  sim::SimulatorOptions options = sim::QuietOptions(5);
+  options.activity_per_minute = 40;
+  for (int ch = 4; ch <= 13; ++ch) options.memories.channels[ch].lockout = true;
+  options.memories.scan_banks = {};
+  options.memories.scan_banks[1] = true;
+  const std::vector<std::pair<int, std::string>> names = {
+      {1, "Fire & Rescue"}, {2, "Ops #2"}, {3, "Caf\xE9 S\xE9" "curit\xE9"}};
+  Session s(options, names);
+  IntegrationSettings settings;
+  settings.icecast = true;
+  settings.icecastPort = static_cast<std::uint16_t>(port.toUInt());
+  settings.icecastMount = qEnvironmentVariable("SCANDECK_ICECAST_MOUNT").toStdString();
+  settings.icecastPassword = qEnvironmentVariable("SCANDECK_ICECAST_PASSWORD").toStdString();
+  Integrations& integrations = s.window->integrations();
+  ASSERT_TRUE(integrations.apply(settings).isEmpty());
+  std::vector<QString> lines;
+  QObject::connect(&integrations, &Integrations::statusChanged, [&] { lines.push_back(integrations.statusLine()); });
+
+  QNetworkAccessManager network;
+  auto title = [&]() -> QString {
+    QNetworkReply* reply = network.get(QNetworkRequest(QUrl(QString("http://127.0.0.1:%1/status-json.xsl").arg(port))));
+    while (!reply->isFinished()) s.tick();
+    reply->deleteLater();
+    const QJsonValue source = QJsonDocument::fromJson(reply->readAll())["icestats"]["source"];
+    return (source.isArray() ? source.toArray().first() : source)["title"].toString();
+  };
+  std::set<QString> texts, titles;
+  for (int i = 0; i < 3000 && titles.size() < 4; ++i) {
+    s.tick();
+    texts.insert(ToQt(integrations.nowPlaying()));
+    if (i % 10) continue;
+    const QString t = title();
+    if (!t.isEmpty()) titles.insert(t);
+  }
+  for (const QString& t : titles) EXPECT_TRUE(texts.count(t)) << "not a text of the program: " << t.toStdString();
+  for (const auto& [n, name] : names) {
+    const QString wanted = ToQt(name);
+    EXPECT_TRUE(std::any_of(titles.begin(), titles.end(), [&](const QString& t) { return t.startsWith(wanted + " (FDP) "); }))
+        << name;
+  }
+  EXPECT_TRUE(titles.count(kDefaultIdleText)) << "the idle text between calls";
+
+  // The server goes away: the program keeps polling and says so once.
+  ASSERT_EQ(::kill(qEnvironmentVariable("SCANDECK_ICECAST_PID").toInt(), SIGTERM), 0);
+  lines.clear();
+  for (int i = 0; i < 300; ++i) {
+    s.tick();
+    QTest::qWait(25);
+  }
+  const auto failures = std::count_if(lines.begin(), lines.end(), [](const QString& l) { return l.contains("trying again"); });
+  EXPECT_EQ(failures, 1) << (lines.empty() ? std::string() : lines.back().toStdString());
+  EXPECT_TRUE(integrations.statusLine().contains("trying again")) << integrations.statusLine().toStdString();
+  EXPECT_TRUE(s.desktop.events.empty()) << "no message box";
+}
