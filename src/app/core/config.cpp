@@ -10,6 +10,7 @@
 
 #include "common/core/contact.h"
 #include "common/core/platform.h"
+#include "common/core/safe_write.h"
 #include "common/core/text.h"
 
 namespace scandeck {
@@ -99,32 +100,7 @@ std::string ConfigText(const ScanDeckConfig& c) {
 }
 
 Failure WriteConfigFile(const std::string& path, const ScanDeckConfig& config) {
-  const std::string text = ConfigText(config);
-  const std::string temp = path + ".tmp";
-  int error = 0;
-  const platform::FileHandle file = platform::CreateEmpty(temp, error);
-  if (file == platform::kNoFile) return FailureFromErrno(error);
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const long long n = platform::WriteAt(file, text.data() + done, text.size() - done,
-                                          static_cast<long long>(done), error);
-    if (n <= 0) {
-      const Failure failure = n < 0 ? FailureFromErrno(error) : Failure{errc::kDiskFull, "Short write"};
-      platform::CloseFile(file);
-      std::remove(temp.c_str());
-      return failure;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  error = platform::FlushToDisk(file);
-  const int closed = platform::CloseFile(file);
-  if (error == 0) error = closed;
-  if (error == 0) error = platform::RenameOver(temp, path);
-  if (error != 0) {
-    std::remove(temp.c_str());
-    return FailureFromErrno(error);
-  }
-  return {};
+  return WriteFileSafely(path, ConfigText(config));
 }
 
 }  // namespace scandeck
