@@ -55,9 +55,11 @@ HeardEntry LookUp(const HeardKey& key, const FreqDirectory& channels, const IdDi
   if (key.kind == HeardKind::Channel) {
     for (int n = 1; n <= kFreqChannels; ++n) {
       if (TrimBlanks(channels[n].frequency) != key.id) continue;
-      out = {true, (n - 1) / kChannelsPerBank + 1, n, channels[n].name, channels[n].type};
-      break;
+      return {true, (n - 1) / kChannelsPerBank + 1, n, channels[n].name, channels[n].type};
     }
+    // Not stored: the bank with the first free channel is where it could go.
+    for (int n = 1; n <= kFreqChannels; ++n)
+      if (NumericValue(channels[n].frequency) == 0) return {false, (n - 1) / kChannelsPerBank + 1, 0, "", ""};
     return out;
   }
   out.bank = TrunkBankNumber(key.bank);

@@ -15,7 +15,9 @@ namespace scandeck {
 
 struct HeardEntry {
   bool inDirectory = false;
-  int bank = 0;     // the directory bank to open: 1..10, 0 when none applies
+  // The directory bank to open: 1..10, 0 when none applies. A channel not stored
+  // gets the bank of the first free channel.
+  int bank = 0;
   int number = 0;   // channel 1..300 or ID entry 1..100 of `bank`; 0 when not stored
   std::string name;
   std::string type;

@@ -56,6 +56,12 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent) : QMainWindow(parent), c
   setWindowIcon(QIcon(pictures::AppIcon(64)));
   tray_ = new TrayIcon(this);
   tray_->onDoubleClick = [this] { picTray_DoubleClick(); };
+  heard_ = std::make_unique<HeardSession>(
+      clock_,
+      HeardSources{core_.freq(), core_.freqFile(), core_.ids(), core_.idFile(), core_.desktop(), core_.folder(),
+                   [this](HeardKind kind, int bank) { openDirectoryAt(kind, bank); }, [this] { render(); }},
+      notifier_, this);
+  core_.setActivityEvents(&heard_->list());
   buildMenus();
 
   auto* client = new QWidget(this);
@@ -118,6 +124,7 @@ void MainWindow::buildMenus() {
   auto* memories = menuBar()->addMenu("  M&emories  ");
   EditIDdir = add(memories, "Edit &ID Directory", "EditIDdir", [this] { EditIDdir_Click(); }, kModal);
   EditMemories = add(memories, "&Edit Frequencies Directory", "EditMemories", [this] { EditMemories_Click(); });
+  HeardMnu = add(memories, "&Heard List", "HeardMnu", [this] { heard_->show(); });
   PrintListsMnu = add(memories, "&Print Lists", "PrintListsMnu", [this] { PrintListsMnu_Click(); });
 
   auto* options = menuBar()->addMenu("  &Options  ");
@@ -204,6 +211,16 @@ void MainWindow::EditIDdir_Click() {
   id_dir_->activateWindow();
 }
 
+void MainWindow::openDirectoryAt(HeardKind kind, int bank) {
+  if (kind == HeardKind::Channel) {
+    EditMemories_Click();
+    if (freq_dir_) freq_dir_->showBank(bank);
+  } else {
+    EditIDdir_Click();
+    if (id_dir_) id_dir_->showBank(bank);
+  }
+}
+
 void MainWindow::PrintListsMnu_Click() {
   if (!print_window_) {
     print_window_ = new PrintFrm(core_.freq(), core_.ids(), core_.userName(), core_.desktop(), printers_, this);
@@ -284,6 +301,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::MainTimer_Timer() {
   core_.MainTimer_Timer();
+  heard_->tick();
   render();
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "common/core/clock.h"
+#include "heard/qt/heard_window.h"
 #include "print/qt/printers.h"
 #include "ui/core/main_core.h"
 
@@ -50,6 +51,7 @@ class MainWindow : public QMainWindow {
   void EndSession();
 
   MainCore& core() { return core_; }
+  HeardSession& heard() { return *heard_; }
   QTimer& mainTimer() { return MainTimer; }
 
   // Handlers, named after their controls.
@@ -77,6 +79,8 @@ class MainWindow : public QMainWindow {
   SmartView* smartView() const { return smart_view_; }
   TrayIcon& tray() { return *tray_; }
   void EditIDdir_Click();
+  // The directory window of a Heard row, at its bank.
+  void openDirectoryAt(HeardKind kind, int bank);
   void PrintListsMnu_Click();
 
  protected:
@@ -116,6 +120,7 @@ class MainWindow : public QMainWindow {
   QAction* Search;
   QAction* EditIDdir;
   QAction* EditMemories;
+  QAction* HeardMnu;
   QAction* PrintListsMnu;
   QMenu* LogFontion;
   QAction* LogOnOFF;
@@ -181,6 +186,8 @@ class MainWindow : public QMainWindow {
   void renderCompact();
   SmartView* smart_view_ = nullptr;
   TrayIcon* tray_;
+  DesktopNotifier notifier_;
+  std::unique_ptr<HeardSession> heard_;
   QPointer<FreqDir> freq_dir_;
   QPointer<IDdir> id_dir_;
   SteadyClock clock_;
