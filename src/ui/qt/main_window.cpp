@@ -57,7 +57,7 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent) : QMainWindow(parent), c
   tray_ = new TrayIcon(this);
   tray_->onDoubleClick = [this] { picTray_DoubleClick(); };
   heard_ = std::make_unique<HeardSession>(
-      clock_,
+      core_.clock(),
       HeardSources{core_.freq(), core_.freqFile(), core_.ids(), core_.idFile(), core_.desktop(), core_.folder(),
                    [this](HeardKind kind, int bank) { openDirectoryAt(kind, bank); }, [this] { render(); }},
       notifier_, this);
@@ -86,6 +86,8 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent) : QMainWindow(parent), c
   connect(&MainTimer, &QTimer::timeout, this, &MainWindow::MainTimer_Timer);
   render();
 }
+
+MainWindow::~MainWindow() { core_.setActivityEvents(nullptr); }
 
 void MainWindow::buildMenus() {
   auto add = [this](QMenu* menu, const QString& caption, const char* name, auto handler,

@@ -39,6 +39,8 @@ class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
   MainWindow(MainCore& core, QWidget* parent = nullptr);
+  // The core may outlive the window: it stops reporting activity to the Heard list.
+  ~MainWindow() override;
 
   // Start-up, before the window is first shown.
   void Form_Load();
