@@ -93,6 +93,7 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   HeardTable->setSelectionMode(QAbstractItemView::SingleSelection);
   HeardTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
   HeardTable->verticalHeader()->hide();
+  HeardTable->setWordWrap(false);
   HeardTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   HeardTable->horizontalHeader()->setSectionResizeMode(HeardModel::Name, QHeaderView::Stretch);
   AlertBtn = Named(new QPushButton("&Alert me", this), "AlertBtn", "Alert me");
@@ -128,7 +129,7 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   connect(CloseBtn, &QPushButton::clicked, this, &QWidget::close);
   updateAlertButton();
 
-  resize(QSettings(SettingsPath(sources_.folder), QSettings::IniFormat).value("Heard/size", QSize(900, 420)).toSize());
+  resize(QSettings(SettingsPath(sources_.folder), QSettings::IniFormat).value("Heard/size", QSize(1120, 420)).toSize());
 }
 
 HeardWindow::~HeardWindow() {
