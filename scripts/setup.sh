@@ -10,7 +10,7 @@ packages=(
   xvfb xauth imagemagick
   dpkg-dev desktop-file-utils appstream lintian man-db
   dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
-  trayer xdotool x11-utils
+  trayer xdotool x11-utils notification-daemon
   poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
   fonts-comic-neue fonts-liberation2
   icecast2 ffmpeg curl libhamlib-utils

@@ -10,7 +10,7 @@ cd "$src" || exit 2
 level() {
   case $1 in
     common) echo 0 ;; link) echo 1 ;; directory) echo 2 ;; status) echo 3 ;;
-    sim) echo 3 ;; app) echo 4 ;; log | print | integrations) echo 5 ;; ui) echo 6 ;; main.cpp) echo 7 ;;
+    sim) echo 3 ;; app) echo 4 ;; log | print | heard | integrations) echo 5 ;; ui) echo 6 ;; main.cpp) echo 7 ;;
     *) echo -1 ;;
   esac
 }

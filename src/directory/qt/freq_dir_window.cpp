@@ -109,6 +109,11 @@ FreqDir::FreqDir(ReadLink link, Desktop& desktop, FreqDirectory& dir, RecordFile
   connect(WriteFileChk, &QCheckBox::toggled, this, [this](bool on) { dir_.writeFile = on; });
 }
 
+void FreqDir::showBank(int bank) {
+  BankCmb->setCurrentIndex(BankCmb->findText(QString::number(bank)));
+  BankCmb_Click();
+}
+
 void FreqDir::BankCmb_Click() {
   if (closing_) return;
   dir_.BankCmb_Click(FromQt(BankCmb->currentText()));

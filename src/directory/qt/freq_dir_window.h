@@ -22,6 +22,8 @@ class FreqDir final : public DirectoryWindow {
           QWidget* main_window);
 
   void BankCmb_Click();
+  // Chooses bank 1..10 as if the user had picked it.
+  void showBank(int bank);
   void ChTimer_Timer();
   void FreqList_Select(int row);
   void SaveImg_Click();

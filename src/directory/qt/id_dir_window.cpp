@@ -139,6 +139,11 @@ IdPanel IDdir::typedPanel() const {
   return {FromQt(ChBox->text()), FromQt(IDBox->text()), FromQt(TypeCmb->currentText()), FromQt(NameBox->toPlainText())};
 }
 
+void IDdir::showBank(int bank) {
+  BankCmb->setCurrentIndex(BankCmb->findText(QString::number(bank)));
+  BankCmb_Click();
+}
+
 void IDdir::IDBankCmb_Click() {
   if (closing_) return;
   syncLists();

@@ -22,6 +22,8 @@ class IDdir final : public DirectoryWindow {
   IDdir(ReadLink link, Desktop& desktop, const Clock& clock, IdDirectory& dir, RecordFile& file, QWidget* main_window);
 
   void BankCmb_Click() { IDBankCmb->setFocus(); }
+  // Chooses bank 1..10 and leaves the ID bank to the user.
+  void showBank(int bank);
   void IDBankCmb_Click();
   void IDTimer_Timer();
   void IDList_Select(int row);

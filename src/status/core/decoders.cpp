@@ -48,6 +48,7 @@ const IdEntry* LastMatch(const IdDirectory& directory, int bank, const std::stri
 void StatusProcessor::squelchOpen(std::string_view) {
   sendFollowUp(cmd::kFrequency);
   status_.SquelchOpen = true;
+  if (events_) events_->squelchOpened(status_.ModeCode < protocol::kTrunkModeThreshold);
   if (status_.ModeCode < protocol::kTrunkModeThreshold && compact_.popUp()) compact_.showWindow(true);
   compact_.showLabel(&CompactView::NameLbl, true);
   compact_.showLabel(&CompactView::TypeLbl, true);
@@ -59,6 +60,7 @@ void StatusProcessor::squelchClosed(std::string_view) {
   compact_.showLabel(&CompactView::IDNameLbl, false);
   compact_.showLabel(&CompactView::IDTypeLbl, false);
   status_.SquelchOpen = false;
+  if (events_) events_->squelchClosed();
   if (status_.ModeCode < protocol::kTrunkModeThreshold && compact_.popUp()) compact_.showWindow(false);
 }
 
@@ -88,6 +90,7 @@ void StatusProcessor::modeCopy(std::string_view) {
 void StatusProcessor::frequency(std::string_view reply) {
   status_.FrequencyText = FrequencyTextFromUnits(Take(reply, field::kFrequency), separator_);
   const auto wanted = TrimBlanks(status_.FrequencyText);
+  if (events_) events_->frequencyReported(wanted);
   for (int n = 1; n <= kFreqChannels; ++n) {
     const FreqChannel& channel = channels_[n];
     if (TrimBlanks(channel.frequency) != wanted) continue;
@@ -158,12 +161,14 @@ void StatusProcessor::talkgroupStart(std::string_view reply) {
     }
   }
   status_.TalkgroupActive = true;
+  if (events_) events_->talkgroupStarted(status_.TrunkBank, status_.TalkgroupId);
   if (status_.ModeCode > protocol::kTrunkModeThreshold && compact_.popUp()) compact_.showWindow(true);
 }
 
 void StatusProcessor::talkgroupEnd(std::string_view reply) {
   status_.TalkgroupId = Take(reply, field::kTalkgroupId);
   status_.TalkgroupActive = false;
+  if (events_) events_->talkgroupEnded(status_.TrunkBank, status_.TalkgroupId);
   if (status_.ModeCode > protocol::kTrunkModeThreshold && compact_.popUp()) compact_.showWindow(false);
   compact_.showLabel(&CompactView::IDNameLbl, false);
   compact_.showLabel(&CompactView::IDTypeLbl, false);

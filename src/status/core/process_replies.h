@@ -14,6 +14,7 @@
 #include "link/core/follow_up_gate.h"
 #include "link/core/link.h"
 #include "link/core/poll_cycle.h"
+#include "status/core/activity_events.h"
 #include "status/core/compact_view.h"
 #include "status/core/scanner_status.h"
 
@@ -60,6 +61,9 @@ class StatusProcessor : public ReplyProcessor {
   // How often unanswered follow-up queries may be written again.
   void setFollowUpRetry(int runs) { follow_ups_ = FollowUpGate(runs); }
 
+  // Who hears of squelch and talkgroup activity; nullptr for nobody.
+  void setActivityEvents(ActivityEvents* events) { events_ = events; }
+
  private:
   using Decoder = void (StatusProcessor::*)(std::string_view);
   struct Row {
@@ -104,6 +108,7 @@ class StatusProcessor : public ReplyProcessor {
   ProcessingFailures failures_;
   FollowUpGate follow_ups_;
   std::uint64_t change_count_ = 0;
+  ActivityEvents* events_ = nullptr;
 };
 
 }  // namespace scandeck

@@ -114,6 +114,11 @@ class MainCore final : public ConfigTarget {
   void picTray_DoubleClick() { ShowFromTray(Compact); }
   void SmartView_Unload() { CloseCompactView(Compact); }
 
+  // Who hears of squelch and talkgroup activity (the Heard list).
+  void setActivityEvents(ActivityEvents* events) { processor_.setActivityEvents(events); }
+  const std::string& folder() const { return folder_; }
+  const Clock& clock() const { return clock_; }
+
   // The 50 ms tick; a port lost since start-up is tried again on its schedule.
   void MainTimer_Timer();
   // "Scanner connected again" for a while after a lost port opened again, else empty.

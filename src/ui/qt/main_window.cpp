@@ -58,6 +58,12 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
   setWindowIcon(QIcon(pictures::AppIcon(64)));
   tray_ = new TrayIcon(this);
   tray_->onDoubleClick = [this] { picTray_DoubleClick(); };
+  heard_ = std::make_unique<HeardSession>(
+      core_.clock(),
+      HeardSources{core_.freq(), core_.freqFile(), core_.ids(), core_.idFile(), core_.desktop(), core_.folder(),
+                   [this](HeardKind kind, int bank) { openDirectoryAt(kind, bank); }, [this] { render(); }},
+      notifier_, this);
+  core_.setActivityEvents(&heard_->list());
   buildMenus();
 
   auto* client = new QWidget(this);
@@ -82,6 +88,8 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
   connect(&MainTimer, &QTimer::timeout, this, &MainWindow::MainTimer_Timer);
   render();
 }
+
+MainWindow::~MainWindow() { core_.setActivityEvents(nullptr); }
 
 void MainWindow::buildMenus() {
   auto add = [this](QMenu* menu, const QString& caption, const char* name, auto handler,
@@ -120,6 +128,7 @@ void MainWindow::buildMenus() {
   auto* memories = menuBar()->addMenu("  M&emories  ");
   EditIDdir = add(memories, "Edit &ID Directory", "EditIDdir", [this] { EditIDdir_Click(); }, kModal);
   EditMemories = add(memories, "&Edit Frequencies Directory", "EditMemories", [this] { EditMemories_Click(); });
+  HeardMnu = add(memories, "&Heard List", "HeardMnu", [this] { heard_->show(); });
   PrintListsMnu = add(memories, "&Print Lists", "PrintListsMnu", [this] { PrintListsMnu_Click(); });
 
   auto* options = menuBar()->addMenu("  &Options  ");
@@ -206,6 +215,16 @@ void MainWindow::EditIDdir_Click() {
   id_dir_->show();
   id_dir_->raise();
   id_dir_->activateWindow();
+}
+
+void MainWindow::openDirectoryAt(HeardKind kind, int bank) {
+  if (kind == HeardKind::Channel) {
+    EditMemories_Click();
+    if (freq_dir_) freq_dir_->showBank(bank);
+  } else {
+    EditIDdir_Click();
+    if (id_dir_) id_dir_->showBank(bank);
+  }
 }
 
 void MainWindow::PrintListsMnu_Click() {
@@ -301,6 +320,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::MainTimer_Timer() {
   core_.MainTimer_Timer();
+  heard_->tick();
   render();
   integrations_.update(core_.status());
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "common/core/clock.h"
+#include "heard/qt/heard_window.h"
 #include "integrations/qt/integrations.h"
 #include "print/qt/printers.h"
 #include "ui/core/main_core.h"
@@ -40,6 +41,8 @@ class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
   MainWindow(MainCore& core, QWidget* parent = nullptr);
+  // The core may outlive the window: it stops reporting activity to the Heard list.
+  ~MainWindow() override;
 
   // Start-up, before the window is first shown.
   void Form_Load();
@@ -52,6 +55,7 @@ class MainWindow : public QMainWindow {
   void EndSession();
 
   MainCore& core() { return core_; }
+  HeardSession& heard() { return *heard_; }
   QTimer& mainTimer() { return MainTimer; }
 
   // Handlers, named after their controls.
@@ -79,6 +83,8 @@ class MainWindow : public QMainWindow {
   SmartView* smartView() const { return smart_view_; }
   TrayIcon& tray() { return *tray_; }
   void EditIDdir_Click();
+  // The directory window of a Heard row, at its bank.
+  void openDirectoryAt(HeardKind kind, int bank);
   void PrintListsMnu_Click();
   void IntegrationsMnu_Click();
   // Stream title, overlay file and rig port, fed the status after every tick.
@@ -121,6 +127,7 @@ class MainWindow : public QMainWindow {
   QAction* Search;
   QAction* EditIDdir;
   QAction* EditMemories;
+  QAction* HeardMnu;
   QAction* PrintListsMnu;
   QMenu* LogFontion;
   QAction* LogOnOFF;
@@ -187,6 +194,8 @@ class MainWindow : public QMainWindow {
   void renderCompact();
   SmartView* smart_view_ = nullptr;
   TrayIcon* tray_;
+  DesktopNotifier notifier_;
+  std::unique_ptr<HeardSession> heard_;
   QPointer<FreqDir> freq_dir_;
   QPointer<IDdir> id_dir_;
   SteadyClock clock_;

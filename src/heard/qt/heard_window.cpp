@@ -1,0 +1,253 @@
+#include "heard/qt/heard_window.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QSettings>
+#include <QVBoxLayout>
+
+#include "common/core/safe_write.h"
+#include "common/core/type_codes.h"
+#include "common/qt/qt_text.h"
+
+namespace scandeck {
+
+namespace {
+
+QString SettingsPath(const std::string& folder) { return ToQt(folder) + "/heard.ini"; }
+
+// "talkgroup 400-12 of bank 3", "channel 155.3250"
+QString Describe(const HeardKey& key) {
+  if (key.kind == HeardKind::Channel) return "channel " + ToQt(key.id);
+  return "talkgroup " + ToQt(key.id) + (key.bank.empty() ? QString(" (trunk bank unknown)") : " of bank " + ToQt(key.bank));
+}
+
+template <typename W>
+W* Named(W* widget, const char* name, const QString& accessible) {
+  widget->setObjectName(name);
+  widget->setAccessibleName(accessible);
+  return widget;
+}
+
+}  // namespace
+
+HeardNameEditor::HeardNameEditor(const QString& what, const HeardEntry& entry, QWidget* parent) : QDialog(parent) {
+  setObjectName("HeardNameEditor");
+  setWindowTitle("Name Entry - ScanDeck");
+  TypeCmb = Named(new QComboBox(this), "TypeCmb", "Type");
+  TypeCmb->addItem(QString());
+  for (const TypeCode& code : kTypeCodes) {
+    TypeCmb->addItem(QString::fromLatin1(code.code.data(), static_cast<qsizetype>(code.code.size())));
+    TypeCmb->setItemData(TypeCmb->count() - 1, QString::fromLatin1(code.meaning.data(), static_cast<qsizetype>(code.meaning.size())), Qt::ToolTipRole);
+  }
+  TypeCmb->setCurrentIndex(std::max(0, TypeCmb->findText(ToQt(entry.type))));
+  NameBox = Named(new QLineEdit(ToQt(entry.name), this), "NameBox", "Name");
+  NameBox->setMaxLength(static_cast<int>(kMaxHeardName));
+  auto* form = new QFormLayout(this);
+  auto* label = Named(new QLabel(what, this), "WhatLbl", what);
+  form->addRow(label);
+  form->addRow("&Type", TypeCmb);
+  form->addRow("&Name", NameBox);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setObjectName("OkCmd");
+  buttons->button(QDialogButtonBox::Ok)->setAccessibleName("OK");
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName("CancelCmd");
+  buttons->button(QDialogButtonBox::Cancel)->setAccessibleName("Cancel");
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  form->addRow(buttons);
+  NameBox->setFocus();
+}
+
+std::string HeardNameEditor::type() const { return FromQt(TypeCmb->currentText()); }
+std::string HeardNameEditor::name() const { return FromQt(NameBox->text()); }
+
+HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sources, QWidget* owner)
+    : QWidget(owner, Qt::Window), list_(list), marks_(marks), sources_(sources) {
+  setObjectName("HeardWindow");
+  setWindowTitle("Heard - ScanDeck");
+  setAttribute(Qt::WA_DeleteOnClose);
+  model_ = new HeardModel(list, sources.channels, sources.talkgroups, marks, this);
+  filter_ = new HeardFilter(this);
+  filter_->setSourceModel(model_);
+  filter_->setSortRole(HeardModel::kSortRole);
+  filter_->setDynamicSortFilter(true);
+
+  UnnamedChk = Named(new QCheckBox("&Unnamed only", this), "UnnamedChk", "Unnamed only");
+  ChannelsChk = Named(new QCheckBox("&Channels", this), "ChannelsChk", "Channels");
+  TalkgroupsChk = Named(new QCheckBox("&Talkgroups", this), "TalkgroupsChk", "Talkgroups");
+  ChannelsChk->setChecked(true);
+  TalkgroupsChk->setChecked(true);
+  FindBox = Named(new QLineEdit(this), "FindBox", "Find");
+  auto* find_label = new QLabel("&Find", this);
+  find_label->setBuddy(FindBox);
+  HeardTable = Named(new QTableView(this), "HeardTable", "Heard list");
+  HeardTable->setModel(filter_);
+  HeardTable->setSortingEnabled(true);
+  HeardTable->sortByColumn(HeardModel::Last, Qt::DescendingOrder);
+  HeardTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+  HeardTable->setSelectionMode(QAbstractItemView::SingleSelection);
+  HeardTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  HeardTable->verticalHeader()->hide();
+  HeardTable->setWordWrap(false);
+  HeardTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  HeardTable->horizontalHeader()->setSectionResizeMode(HeardModel::Name, QHeaderView::Stretch);
+  AlertBtn = Named(new QPushButton("&Alert me", this), "AlertBtn", "Alert me");
+  AlertBtn->setCheckable(true);
+  NameBtn = Named(new QPushButton("&Name...", this), "NameBtn", "Name...");
+  ExportBtn = Named(new QPushButton("E&xport CSV...", this), "ExportBtn", "Export CSV...");
+  CloseBtn = Named(new QPushButton("Close", this), "CloseBtn", "Close");
+  AlertLbl = Named(new QLabel(this), "AlertLbl", "Last alert: none");
+  AlertLbl->setText("Last alert: none");
+
+  auto* filters = new QHBoxLayout;
+  for (QWidget* w : std::initializer_list<QWidget*>{UnnamedChk, ChannelsChk, TalkgroupsChk, find_label, FindBox}) filters->addWidget(w);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(AlertLbl, 1);
+  for (QWidget* w : std::initializer_list<QWidget*>{AlertBtn, NameBtn, ExportBtn, CloseBtn}) buttons->addWidget(w);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(filters);
+  layout->addWidget(HeardTable, 1);
+  layout->addLayout(buttons);
+
+  for (QCheckBox* box : {UnnamedChk, ChannelsChk, TalkgroupsChk}) connect(box, &QCheckBox::toggled, this, &HeardWindow::applyFilters);
+  connect(FindBox, &QLineEdit::textChanged, this, &HeardWindow::applyFilters);
+  connect(HeardTable, &QTableView::doubleClicked, this, &HeardWindow::nameRow);
+  connect(HeardTable, &QTableView::activated, this, &HeardWindow::nameRow);
+  connect(HeardTable->selectionModel(), &QItemSelectionModel::selectionChanged, this, &HeardWindow::updateAlertButton);
+  connect(AlertBtn, &QPushButton::clicked, this, &HeardWindow::AlertBtn_Click);
+  connect(NameBtn, &QPushButton::clicked, this, [this] { nameRow(HeardTable->currentIndex()); });
+  connect(ExportBtn, &QPushButton::clicked, this, [this] {
+    const QString path = QFileDialog::getSaveFileName(this, "Export Heard list", ToQt(sources_.folder) + "/heard.csv",
+                                                      "CSV files (*.csv)");
+    if (!path.isEmpty()) exportTo(path);
+  });
+  connect(CloseBtn, &QPushButton::clicked, this, &QWidget::close);
+  updateAlertButton();
+
+  resize(QSettings(SettingsPath(sources_.folder), QSettings::IniFormat).value("Heard/size", QSize(1120, 420)).toSize());
+}
+
+HeardWindow::~HeardWindow() {
+  QSettings settings(SettingsPath(sources_.folder), QSettings::IniFormat);
+  settings.setValue("Heard/size", size());
+}
+
+void HeardWindow::refresh() {
+  // The proxy keeps the selection on its row through inserts and re-sorting, and the
+  // view keeps its scroll value; nothing here touches focus or raises the window.
+  model_->refresh();
+  updateAlertButton();
+}
+
+void HeardWindow::showAlert(const QString& text) {
+  AlertLbl->setText("Last alert: " + text);
+  AlertLbl->setAccessibleName("Last alert: " + text);  // a screen reader hears the name change
+}
+
+const HeardRow* HeardWindow::selectedRow() const {
+  const QModelIndex current = HeardTable->currentIndex();
+  return current.isValid() ? model_->row(filter_->mapToSource(current).row()) : nullptr;
+}
+
+void HeardWindow::applyFilters() {
+  filter_->setFilters(UnnamedChk->isChecked(), ChannelsChk->isChecked(), TalkgroupsChk->isChecked(), FindBox->text());
+}
+
+void HeardWindow::updateAlertButton() {
+  const HeardRow* row = selectedRow();
+  AlertBtn->setEnabled(row != nullptr);
+  NameBtn->setEnabled(row != nullptr);
+  AlertBtn->setChecked(row && marks_.marked(row->key));
+}
+
+void HeardWindow::AlertBtn_Click() {
+  const HeardRow* row = selectedRow();
+  if (!row) return;
+  const HeardKey key = row->key;
+  if (!marks_.set(key, !marks_.marked(key)))
+    sources_.desktop.warn("Heard - ScanDeck", "No more than 1000 alerts can be kept.");
+  else if (const Failure failure = marks_.Save(sources_.folder + "/" + kAlertFileName))
+    sources_.desktop.warn("Heard - ScanDeck", "The alerts could not be saved: " + failure.description);
+  refresh();
+}
+
+void HeardWindow::nameRow(const QModelIndex& view_index) {
+  const HeardRow* row = view_index.isValid() ? model_->row(filter_->mapToSource(view_index).row()) : nullptr;
+  if (!row) return;
+  const HeardKey key = row->key;
+  const HeardEntry entry = LookUp(key, sources_.channels, sources_.talkgroups);
+  const bool channel = key.kind == HeardKind::Channel;
+  const std::string directory = channel ? "frequencies directory" : "ID directory";
+  if (!entry.inDirectory) {
+    const std::string what = FromQt(Describe(key));
+    if (entry.bank == 0) {
+      sources_.desktop.warn("Heard - ScanDeck", "The " + what + " is not in the " + directory +
+                                                    ", and no trunk bank is known to store it in.");
+    } else if (sources_.desktop.askYesNo("Heard - ScanDeck", "The " + what + " is not in the " + directory +
+                                                                  ". Open the " + directory + " at bank " +
+                                                                  std::to_string(entry.bank) + "?")) {
+      if (sources_.openDirectory) sources_.openDirectory(key.kind, entry.bank);
+    }
+    return;
+  }
+  HeardNameEditor editor(channel ? QString("Channel %1, %2").arg(entry.number).arg(ToQt(key.id)) : Describe(key), entry, this);
+  if (editor.exec() != QDialog::Accepted) return;
+  const Failure failure = NameHeardEntry(key, editor.type(), editor.name(), sources_.channels, sources_.freqFile,
+                                         sources_.talkgroups, sources_.idFile);
+  if (failure) {
+    sources_.desktop.warn("Heard - ScanDeck", "The name was not saved: " + failure.description);
+    return;
+  }
+  refresh();
+  if (sources_.renamed) sources_.renamed();
+}
+
+bool HeardWindow::exportTo(const QString& path) {
+  const Failure failure = WriteFileAtomically(FromQt(path), HeardCsv(list_, sources_.channels, sources_.talkgroups));
+  if (failure) sources_.desktop.warn("Heard - ScanDeck", "The list was not exported: " + failure.description);
+  return !failure;
+}
+
+HeardSession::HeardSession(const Clock& clock, HeardSources sources, AlertNotifier& notifier, QWidget* owner)
+    : clock_(clock),
+      sources_(std::move(sources)),
+      notifier_(notifier),
+      owner_(owner),
+      list_(clock, QDateTime::currentMSecsSinceEpoch()) {
+  marks_.Load(sources_.folder + "/" + kAlertFileName);
+  list_.setAlertRule([this](const HeardKey& key) { return marks_.marked(key); });
+}
+
+HeardSession::~HeardSession() { delete window_; }
+
+void HeardSession::tick() {
+  for (const HeardAlert& alert : list_.takeAlerts()) {
+    const HeardEntry entry = LookUp(alert.key, sources_.channels, sources_.talkgroups);
+    const QString what = Describe(alert.key);
+    const QString body = entry.name.empty() ? what : ToQt(entry.name) + " (" + what + ")";
+    notifier_.notify("ScanDeck: active now", body);
+    if (window_) window_->showAlert(body);
+  }
+  if (!window_) return;
+  // Active times grow without events: once a second is enough for those.
+  const auto now = clock_.now();
+  if (list_.version() == shown_version_ && now - shown_at_ < std::chrono::seconds{1}) return;
+  shown_version_ = list_.version();
+  shown_at_ = now;
+  window_->refresh();
+}
+
+HeardWindow& HeardSession::show() {
+  if (!window_) window_ = new HeardWindow(list_, marks_, sources_, owner_);
+  window_->show();
+  window_->raise();
+  window_->activateWindow();
+  return *window_;
+}
+
+}  // namespace scandeck

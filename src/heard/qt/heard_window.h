@@ -1,0 +1,114 @@
+#pragma once
+// "Heard - ScanDeck": every channel and talkgroup heard since start, live, with
+// naming from the list, "alert me" marks and the CSV export. Not modal; never takes
+// the focus when it updates.
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "common/core/desktop.h"
+#include "heard/core/heard_names.h"
+#include "heard/qt/alert_notifier.h"
+#include "heard/qt/heard_model.h"
+
+class QComboBox;
+
+namespace scandeck {
+
+// What the Heard list uses from the rest of the program.
+struct HeardSources {
+  FreqDirectory& channels;
+  RecordFile& freqFile;
+  IdDirectory& talkgroups;
+  RecordFile& idFile;
+  Desktop& desktop;
+  std::string folder;  // the working folder: alerts.dat and heard.ini live there
+  // Opens the frequency (Channel) or ID (Talkgroup) directory window at a bank.
+  std::function<void(HeardKind kind, int bank)> openDirectory;
+  // Called after a name was saved, so the main display can show it.
+  std::function<void()> renamed;
+};
+
+// "Name Entry": the type and name of one directory entry.
+class HeardNameEditor final : public QDialog {
+  Q_OBJECT
+ public:
+  HeardNameEditor(const QString& what, const HeardEntry& entry, QWidget* parent);
+  std::string type() const;
+  std::string name() const;
+
+ private:
+  QComboBox* TypeCmb;
+  QLineEdit* NameBox;
+};
+
+class HeardWindow final : public QWidget {
+  Q_OBJECT
+ public:
+  HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sources, QWidget* owner);
+  ~HeardWindow() override;
+
+  // After a tick: new rows and changed values, selection and scroll place kept.
+  void refresh();
+  void showAlert(const QString& text);
+  // Double-click: the editor for a row in the directory, else the offer to open it.
+  void nameRow(const QModelIndex& view_index);
+  void AlertBtn_Click();
+  bool exportTo(const QString& path);
+  HeardModel& model() { return *model_; }
+  QTableView& table() { return *HeardTable; }
+
+ private:
+  const HeardRow* selectedRow() const;
+  void applyFilters();
+  void updateAlertButton();
+
+  HeardList& list_;
+  AlertMarks& marks_;
+  HeardSources& sources_;
+  HeardModel* model_;
+  HeardFilter* filter_;
+  QCheckBox* UnnamedChk;
+  QCheckBox* ChannelsChk;
+  QCheckBox* TalkgroupsChk;
+  QLineEdit* FindBox;
+  QTableView* HeardTable;
+  QPushButton* AlertBtn;
+  QPushButton* NameBtn;
+  QPushButton* ExportBtn;
+  QPushButton* CloseBtn;
+  QLabel* AlertLbl;
+};
+
+// The list and its marks for the whole run; the window comes and goes.
+class HeardSession {
+ public:
+  HeardSession(const Clock& clock, HeardSources sources, AlertNotifier& notifier, QWidget* owner);
+  ~HeardSession();
+  HeardList& list() { return list_; }
+  AlertMarks& marks() { return marks_; }
+  // Each tick: alerts go out, the window follows the list.
+  void tick();
+  HeardWindow& show();
+  HeardWindow* window() { return window_; }
+
+ private:
+  const Clock& clock_;
+  HeardSources sources_;
+  AlertNotifier& notifier_;
+  QWidget* owner_;
+  HeardList list_;
+  AlertMarks marks_;
+  QPointer<HeardWindow> window_;
+  std::uint64_t shown_version_ = 0;
+  std::chrono::milliseconds shown_at_{0};
+};
+
+}  // namespace scandeck

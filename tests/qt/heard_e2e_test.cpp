@@ -1,0 +1,173 @@
+// The Heard window against the simulated scanner: after minutes of traffic on a
+// manual clock the list agrees with what the scanner says it transmitted; naming a
+// row reaches the file and the main display. Alerts on a real notification server
+// are in tests/heard/run.sh.
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "common/core/text.h"
+#include "heard/qt/heard_window.h"
+#include "sim/core/sim_fixture.h"
+#include "support/fake_desktop.h"
+#include "support/temp_dir.h"
+#include "support/wait_until.h"
+#include "ui/qt/main_window.h"
+
+using namespace scandeck;
+
+namespace {
+
+struct Sent {
+  int hits = 0;
+  long long ms = 0;
+};
+
+struct Traffic {
+  scandeck::testing::TempDir folder;
+  ManualClock clock;
+  sim::Simulator simulator{clock, [] {
+                             auto options = sim::QuietOptions(7);
+                             options.activity_per_minute = 30;
+                             return options;
+                           }()};
+  sim::SimulatedPort port{simulator};
+  scandeck::testing::FakeDesktop desktop;
+  std::unique_ptr<MainCore> core;
+  std::unique_ptr<MainWindow> window;
+  // What the scanner transmitted, by frequency, from its own reports and memories.
+  std::map<std::string, Sent> sent;
+  std::string on_air;
+  long long opened = 0;
+
+  Traffic() {
+    simulator.setObserver([this](sim::Simulator::Direction direction, std::string_view line) {
+      if (direction != sim::Simulator::Direction::FromScanner) return;
+      const long long now = clock.now().count();
+      if (line == "+") {
+        const long units = simulator.state().channels[simulator.state().channel].units;
+        std::string digits = std::to_string(units);
+        on_air = FrequencyTextFromUnits(std::string(8 - std::min<std::size_t>(8, digits.size()), '0') + digits, '.');
+        ++sent[on_air].hits;
+        opened = now;
+      } else if (line == "-" && !on_air.empty()) {
+        sent[on_air].ms += now - opened;
+        on_air.clear();
+      }
+    });
+    core = std::make_unique<MainCore>(port, desktop, folder.path.string(), '.', &clock);
+    window = std::make_unique<MainWindow>(*core);
+    window->Form_Load();
+    window->mainTimer().stop();
+  }
+  void ticks(int n) {
+    for (int i = 0; i < n; ++i) {
+      clock.advance(std::chrono::milliseconds(kPollIntervalMs));
+      simulator.advance();
+      window->MainTimer_Timer();
+    }
+  }
+  QModelIndex viewRowOf(const std::string& frequency) {
+    QAbstractItemModel* view = window->heard().window()->table().model();
+    for (int r = 0; r < view->rowCount(); ++r)
+      if (view->index(r, HeardModel::Number).data().toString() == QString::fromStdString(frequency))
+        return view->index(r, HeardModel::Number);
+    return {};
+  }
+};
+
+}  // namespace
+
+TEST(HeardAgainstSimulator, CountsAndActiveTimesAgreeWithWhatTheScannerSent) {
+  Traffic t;
+  HeardWindow& heard = t.window->heard().show();
+  t.ticks(5 * 60 * 20);  // five minutes
+  for (int i = 0; i < 400 && !t.on_air.empty(); ++i) t.ticks(1);  // the last transmission ends
+  t.ticks(2);
+  ASSERT_TRUE(t.on_air.empty());
+  ASSERT_GE(t.sent.size(), 3u);
+  const HeardList& list = t.window->heard().list();
+  ASSERT_EQ(list.rows().size(), t.sent.size());
+  EXPECT_EQ(heard.table().model()->rowCount(), static_cast<int>(t.sent.size()));
+  for (const HeardRow& row : list.rows()) {
+    const Sent& s = t.sent[row.key.id];
+    EXPECT_EQ(row.hits, s.hits) << row.key.id;
+    // Each report reaches the program within a couple of ticks of the scanner sending it.
+    EXPECT_NEAR(list.activeTime(row).count(), s.ms, row.hits * 2 * kPollIntervalMs) << row.key.id;
+    EXPECT_FALSE(row.active);
+  }
+}
+
+TEST(HeardAgainstSimulator, NamingARowWritesTheRecordAndTheMainDisplayShowsIt) {
+  Traffic t;
+  t.window->heard().show();
+  t.ticks(60 * 20);
+  ASSERT_FALSE(t.sent.empty());
+  const std::string frequency = t.sent.begin()->first;
+  const QModelIndex index = t.viewRowOf(frequency);
+  ASSERT_TRUE(index.isValid());
+
+  // Not stored yet: the window says so and offers the directory at the first free bank.
+  t.desktop.answer_yes = false;
+  t.window->heard().window()->nameRow(index);
+  ASSERT_EQ(t.desktop.events.size(), 1u);
+  EXPECT_EQ(t.desktop.events[0], "ask Heard - ScanDeck: The channel " + frequency +
+                                     " is not in the frequencies directory. Open the frequencies directory at bank 1?");
+
+  t.core->freq()[42].frequency = frequency;
+  QTimer::singleShot(0, [] {
+    auto* editor = qobject_cast<HeardNameEditor*>(QApplication::activeModalWidget());
+    ASSERT_NE(editor, nullptr);
+    editor->findChild<QComboBox*>("TypeCmb")->setCurrentText("FDP");
+    editor->findChild<QLineEdit*>("NameBox")->setText("Station 42 Dispatch");
+    editor->accept();
+  });
+  t.window->heard().window()->nameRow(t.viewRowOf(frequency));
+  EXPECT_EQ(t.viewRowOf(frequency).siblingAtColumn(HeardModel::Name).data().toString(), "Station 42 Dispatch");
+
+  RecordFile file;
+  FreqDirectory reread;
+  ASSERT_FALSE(LoadFreqDirectory(t.folder.file("bank.dat"), file, reread, '.'));
+  EXPECT_EQ(reread[42].name, "Station 42 Dispatch");
+  EXPECT_EQ(reread[42].type, "FDP");
+  EXPECT_EQ(reread[41].name, "");
+
+  // The display names the channel the next time the scanner stands on it.
+  for (int i = 0; i < 20 * 60 * 5 && t.core->status().FrequencyText != frequency; ++i) t.ticks(1);
+  ASSERT_EQ(t.core->status().FrequencyText, frequency);
+  t.ticks(1);
+  EXPECT_EQ(t.window->findChild<QWidget*>("NameLbl")->accessibleName().contains("Station 42 Dispatch"), true);
+}
+
+// Run by tests/heard/run.sh inside a D-Bus session with a notification server.
+TEST(HeardAlerts, ReachTheSessionsNotificationServerOncePerActivity) {
+  if (qEnvironmentVariableIsEmpty("SCANDECK_NOTIFY_TEST")) GTEST_SKIP() << "run by tests/heard/run.sh";
+  scandeck::testing::TempDir folder;
+  scandeck::testing::FakeDesktop desktop;
+  ManualClock clock;
+  FreqDirectory channels;
+  IdDirectory talkgroups;
+  RecordFile freq_file, id_file;
+  *talkgroups.find(3, 12) = IdEntry{"2-2", "400-12", "FDP", "Fireground 12", " ", ""};
+  DesktopNotifier notifier;
+  HeardSession session(clock, {channels, freq_file, talkgroups, id_file, desktop, folder.path.string(), {}, {}},
+                       notifier, nullptr);
+  session.marks().set({HeardKind::Talkgroup, "3", "400-12"}, true);
+  HeardList& list = session.list();
+  const auto tick = [&] {
+    clock.advance(std::chrono::milliseconds(kPollIntervalMs));
+    session.tick();
+  };
+  // Two activities of the marked talkgroup, one repeated start, one other talkgroup.
+  const std::pair<bool, const char*> steps[] = {{true, "400-12"}, {true, "400-12"}, {false, "400-12"},
+                                                {true, "400-13"}, {false, "400-13"}, {true, "400-12"}, {false, "400-12"}};
+  for (const auto& [start, id] : steps) {
+    if (start) list.talkgroupStarted("3", id); else list.talkgroupEnded("3", id);
+    tick();
+  }
+  QTest::qWait(500);  // the calls are asynchronous: let them leave
+}
