@@ -210,4 +210,32 @@ void StatusProcessor::idChannel(std::string_view reply) {
   }
 }
 
+void StatusProcessor::RefreshNames() {
+  const auto wanted = TrimBlanks(status_.FrequencyText);
+  for (int n = 1; n <= kFreqChannels && !wanted.empty(); ++n) {
+    const FreqChannel& channel = channels_[n];
+    if (TrimBlanks(channel.frequency) != wanted) continue;
+    status_.ChannelNumber = std::to_string(n);
+    status_.ChannelName = channel.name;
+    status_.ChannelType = channel.type;
+    compact_.setLabel(&CompactView::NameLbl, channel.name.empty() ? status_.FrequencyText : channel.name);
+    compact_.setLabel(&CompactView::TypeLbl, channel.type);
+    break;
+  }
+  // Unlike a report, a refresh says nothing of a bank out of range.
+  const double bank = NumericValue(status_.TrunkBank);
+  if (bank < 0 || bank > kIdBanks) return;
+  const int b = static_cast<int>(bank);
+  if (const IdEntry* entry = status_.TalkgroupId.empty() ? nullptr : LastMatch(talkgroups_, b, status_.TalkgroupId)) {
+    status_.TalkgroupName = entry->name;
+    status_.TalkgroupType = entry->type;
+    compact_.setLabel(&CompactView::IDNameLbl, entry->name.empty() ? status_.TalkgroupId : entry->name);
+    compact_.setLabel(&CompactView::IDTypeLbl, entry->type);
+  }
+  if (const IdEntry* entry = status_.IdChannelId.empty() ? nullptr : LastMatch(talkgroups_, b, status_.IdChannelId)) {
+    status_.IdChannelName = entry->name;
+    status_.IdChannelType = entry->type;
+  }
+}
+
 }  // namespace scandeck

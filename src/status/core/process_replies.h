@@ -63,6 +63,9 @@ class StatusProcessor : public ReplyProcessor {
 
   // Who hears of squelch and talkgroup activity; nullptr for nobody.
   void setActivityEvents(ActivityEvents* events) { events_ = events; }
+  // After an entry of a directory is renamed: the names and types on show follow at
+  // once rather than at the scanner's next report. Writes nothing, shows no label.
+  void RefreshNames();
 
  private:
   using Decoder = void (StatusProcessor::*)(std::string_view);

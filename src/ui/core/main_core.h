@@ -116,6 +116,7 @@ class MainCore final : public ConfigTarget {
 
   // Who hears of squelch and talkgroup activity (the Heard list).
   void setActivityEvents(ActivityEvents* events) { processor_.setActivityEvents(events); }
+  void RefreshNames() { processor_.RefreshNames(); }
   const std::string& folder() const { return folder_; }
   const Clock& clock() const { return clock_; }
 

@@ -61,7 +61,11 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
   heard_ = std::make_unique<HeardSession>(
       core_.clock(),
       HeardSources{core_.freq(), core_.freqFile(), core_.ids(), core_.idFile(), core_.desktop(), core_.folder(),
-                   [this](HeardKind kind, int bank) { openDirectoryAt(kind, bank); }, [this] { render(); }},
+                   [this](HeardKind kind, int bank) { openDirectoryAt(kind, bank); },
+                   [this] {
+                     core_.RefreshNames();
+                     render();
+                   }},
       notifier_, this);
   core_.setActivityEvents(&heard_->list());
   buildMenus();
