@@ -12,11 +12,7 @@
 
 #include "common/core/text.h"
 #include "heard/qt/heard_window.h"
-#include "sim/core/sim_fixture.h"
-#include "support/fake_desktop.h"
-#include "support/temp_dir.h"
-#include "support/wait_until.h"
-#include "ui/qt/main_window.h"
+#include "support/sim_session.h"
 
 using namespace scandeck;
 
@@ -27,29 +23,22 @@ struct Sent {
   long long ms = 0;
 };
 
-struct Traffic {
-  scandeck::testing::TempDir folder;
-  ManualClock clock;
-  sim::Simulator simulator{clock, [] {
-                             auto options = sim::QuietOptions(7);
-                             options.activity_per_minute = 30;
-                             return options;
-                           }()};
-  sim::SimulatedPort port{simulator};
-  scandeck::testing::FakeDesktop desktop;
-  std::unique_ptr<MainCore> core;
-  std::unique_ptr<MainWindow> window;
+struct Traffic : scandeck::testing::SimSession {
   // What the scanner transmitted, by frequency, from its own reports and memories.
   std::map<std::string, Sent> sent;
   std::string on_air;
   long long opened = 0;
 
-  Traffic() {
-    simulator.setObserver([this](sim::Simulator::Direction direction, std::string_view line) {
+  Traffic() : SimSession([] {
+    auto options = sim::QuietOptions(7);
+    options.activity_per_minute = 30;
+    return options;
+  }()) {
+    simulator->setObserver([this](sim::Simulator::Direction direction, std::string_view line) {
       if (direction != sim::Simulator::Direction::FromScanner) return;
       const long long now = clock.now().count();
       if (line == "+") {
-        const long units = simulator.state().channels[simulator.state().channel].units;
+        const long units = simulator->state().channels[simulator->state().channel].units;
         std::string digits = std::to_string(units);
         on_air = FrequencyTextFromUnits(std::string(8 - std::min<std::size_t>(8, digits.size()), '0') + digits, '.');
         ++sent[on_air].hits;
@@ -59,17 +48,6 @@ struct Traffic {
         on_air.clear();
       }
     });
-    core = std::make_unique<MainCore>(port, desktop, folder.path.string(), '.', &clock);
-    window = std::make_unique<MainWindow>(*core);
-    window->Form_Load();
-    window->mainTimer().stop();
-  }
-  void ticks(int n) {
-    for (int i = 0; i < n; ++i) {
-      clock.advance(std::chrono::milliseconds(kPollIntervalMs));
-      simulator.advance();
-      window->MainTimer_Timer();
-    }
   }
   QModelIndex viewRowOf(const std::string& frequency) {
     QAbstractItemModel* view = window->heard().window()->table().model();

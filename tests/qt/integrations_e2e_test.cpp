@@ -31,52 +31,29 @@
 #include "common/core/text.h"
 #include "common/qt/qt_text.h"
 #include "directory/core/freq_directory.h"
-#include "sim/core/sim_fixture.h"
-#include "support/fake_desktop.h"
-#include "support/temp_dir.h"
-#include "ui/qt/main_window.h"
+#include "support/sim_session.h"
 
 using namespace scandeck;
 
 namespace {
 
-// The program on the simulated scanner in a folder of its own; the test moves the
-// scanner's time, the integrations run on the real clock and network.
-struct Session {
-  scandeck::testing::TempDir folder;
-  ManualClock clock;
-  std::unique_ptr<sim::Simulator> simulator;
-  std::unique_ptr<sim::SimulatedPort> port;
-  scandeck::testing::FakeDesktop desktop;
-  std::unique_ptr<MainCore> core;
-  std::unique_ptr<MainWindow> window;
-
-  explicit Session(sim::SimulatorOptions options, const std::vector<std::pair<int, std::string>>& names = {}) {
-    if (!names.empty()) {
-      FreqDirectory channels;
-      RecordFile file;
-      EXPECT_FALSE(LoadFreqDirectory(folder.file("bank.dat"), file, channels, '.'));
-      for (const auto& [n, name] : names) {
-        channels[n] = {n, FormatFrequencyMhz(options.memories.channels[n].units * 0.0001, '.'), "FDP", name,
-                       "", "", "Normal", 0, 0, 0};
-      }
-      EXPECT_FALSE(WriteBank(file, channels, 1));
-    }
-    simulator = std::make_unique<sim::Simulator>(clock, std::move(options));
-    port = std::make_unique<sim::SimulatedPort>(*simulator);
-    core = std::make_unique<MainCore>(*port, desktop, folder.path.string(), '.');
-    window = std::make_unique<MainWindow>(*core);
-    window->Form_Load();
-    window->mainTimer().stop();
-  }
-  // One poll tick of the scanner's time, with the event loop let run a little.
-  void tick() {
-    clock.advance(std::chrono::milliseconds(kPollIntervalMs));
-    simulator->advance();
-    window->MainTimer_Timer();
-    QTest::qWait(5);
-  }
-  QString shown() { return window->findChild<QLabel*>("FrequencyBox")->text(); }
+// The program on the simulated scanner, with channels named in its directory; the
+// test moves the scanner's time, the integrations run on the real clock and network.
+struct Session : scandeck::testing::SimSession {
+  explicit Session(sim::SimulatorOptions options, const std::vector<std::pair<int, std::string>>& names = {})
+      : SimSession(options, [&](scandeck::testing::TempDir& folder) {
+          FreqDirectory channels;
+          RecordFile file;
+          EXPECT_FALSE(LoadFreqDirectory(folder.file("bank.dat"), file, channels, '.'));
+          for (const auto& [n, name] : names)
+            channels[n] = {n, FormatFrequencyMhz(options.memories.channels[n].units * 0.0001, '.'), "FDP", name,
+                           "", "", "Normal", 0, 0, 0};
+          if (!names.empty()) {
+            EXPECT_FALSE(WriteBank(file, channels, 1));
+          }
+        }) {}
+  void tick() { ticks(1, 5); }
+  QString shown() { return at<QLabel>("FrequencyBox")->text(); }
 };
 
 sim::SimulatorOptions OnChannel(int channel) {

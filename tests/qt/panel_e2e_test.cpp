@@ -5,49 +5,16 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "common/qt/click_label.h"
-#include "sim/core/sim_fixture.h"
-#include "support/fake_desktop.h"
-#include "support/temp_dir.h"
-#include "ui/qt/main_window.h"
+#include "support/sim_session.h"
 
 using namespace scandeck;
-namespace fs = std::filesystem;
 
 namespace {
 
 bool Red(QWidget* w) { return w->palette().color(QPalette::WindowText) == QColor(255, 0, 0); }
 
-struct Session {
-  scandeck::testing::TempDir folder;
-  ManualClock clock;
-  sim::Simulator simulator{clock, sim::QuietOptions()};
-  sim::SimulatedPort port{simulator};
-  scandeck::testing::FakeDesktop desktop;
-  std::unique_ptr<MainCore> core;
-  std::unique_ptr<MainWindow> window;
-
-  Session() {
-    core = std::make_unique<MainCore>(port, desktop, folder.path.string(), '.');
-    window = std::make_unique<MainWindow>(*core);
-    window->Form_Load();
-    window->mainTimer().stop();
-  }
-
-  void ticks(int n) {
-    for (int i = 0; i < n; ++i) {
-      clock.advance(std::chrono::milliseconds(kPollIntervalMs));
-      simulator.advance();
-      window->MainTimer_Timer();
-    }
-  }
-  template <typename T = QWidget>
-  T* at(const char* name) {
-    return window->findChild<T*>(name);
-  }
-};
+using Session = scandeck::testing::SimSession;
 
 }  // namespace
 
