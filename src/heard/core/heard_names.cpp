@@ -125,10 +125,11 @@ void AlertMarks::Load(const std::string& path) {
     char c = 0;
     bool too_long = false;
     while (in.get(c) && c != '\n') {
-      if (line.size() < kMaxLine) line += c; else too_long = true;
+      if (line.size() <= kMaxLine) line += c; else too_long = true;
     }
+    // The bound is on the key: a line of the longest key still ends in CR LF.
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (too_long || line.size() < 5) continue;
+    if (too_long || line.size() > kMaxLine || line.size() < 5) continue;
     const auto tab1 = line.find('\t');
     const auto tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
     if (tab1 != 1 || tab2 == std::string::npos || (line[0] != 'C' && line[0] != 'T')) continue;

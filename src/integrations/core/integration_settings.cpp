@@ -57,11 +57,11 @@ std::string OneLine(const std::string& value) {
 IntegrationSettings ReadIntegrationText(std::string_view text) {
   IntegrationSettings settings;
   std::size_t start = 0;
+  // CR, LF or both end a line: a value never holds a line break, as the writer makes sure.
   while (start < text.size()) {
-    auto end = text.find('\n', start);
+    auto end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = text.size();
-    auto line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const auto line = text.substr(start, end - start);
     if (const auto eq = line.find('='); eq != std::string_view::npos)
       Apply(line.substr(0, eq), line.substr(eq + 1), settings);
     start = end + 1;

@@ -1,0 +1,33 @@
+// The small settings files beside scandeck.ini (integrations.ini, alerts.dat) as
+// foreign or damaged files: read without harm, and what is written back reads the same.
+#include <cstdint>
+#include <string>
+
+#include "fuzz_check.h"
+#include "heard/core/heard_names.h"
+#include "integrations/core/integration_settings.h"
+
+using namespace scandeck;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+
+  const IntegrationSettings settings = ReadIntegrationText(text);
+  const std::string written = IntegrationText(settings);
+  FUZZ_CHECK(ReadIntegrationText(written) == settings);
+
+  const auto folder = fuzz::ScratchFolder();
+  const std::string path = (folder / kAlertFileName).string();
+  fuzz::WriteWhole(path, text);
+  AlertMarks marks;
+  marks.Load(path);
+  FUZZ_CHECK(marks.size() <= AlertMarks::kMaxMarks);
+  FUZZ_CHECK(!marks.Save(path));
+  const std::string saved = fuzz::ReadWhole(path);
+  AlertMarks again;
+  again.Load(path);
+  FUZZ_CHECK(again.size() == marks.size());
+  FUZZ_CHECK(!again.Save(path));
+  FUZZ_CHECK(fuzz::ReadWhole(path) == saved);
+  return 0;
+}
