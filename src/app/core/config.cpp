@@ -99,7 +99,10 @@ std::string ConfigText(const ScanDeckConfig& c) {
 }
 
 Failure WriteConfigFile(const std::string& path, const ScanDeckConfig& config) {
-  const std::string text = ConfigText(config);
+  return WriteTextFileSafely(path, ConfigText(config));
+}
+
+Failure WriteTextFileSafely(const std::string& path, const std::string& text) {
   const std::string temp = path + ".tmp";
   int error = 0;
   const platform::FileHandle file = platform::CreateEmpty(temp, error);

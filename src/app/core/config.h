@@ -47,6 +47,9 @@ std::string ConfigText(const ScanDeckConfig& config);
 // Writes through a temporary file renamed over the old one, so a failed write
 // never leaves a truncated configuration behind.
 Failure WriteConfigFile(const std::string& path, const ScanDeckConfig& config);
+// The same for any settings file of the working folder: temporary file, flushed to
+// disk, renamed over the old one.
+Failure WriteTextFileSafely(const std::string& path, const std::string& text);
 
 // Shortest decimal form of a single-precision number, never with an exponent:
 // 9600 is written 9600, 100000 is written 100000.

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "announce/core/announcements.h"
 #include "common/core/clock.h"
 #include "print/qt/printers.h"
 #include "ui/core/main_core.h"
@@ -28,6 +29,7 @@ class ClickLabel;
 class HelpType;
 class FreqDir;
 class SmartView;
+class SpokenNotice;
 class TrayIcon;
 class IDdir;
 class HelpCenterTuning;
@@ -78,6 +80,9 @@ class MainWindow : public QMainWindow {
   TrayIcon& tray() { return *tray_; }
   void EditIDdir_Click();
   void PrintListsMnu_Click();
+  // Announcements (main_announce.cpp).
+  void AnnounceMnu_Click(AnnounceChoice choice);
+  const SpokenNotice& notice() const { return *notice_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -186,6 +191,10 @@ class MainWindow : public QMainWindow {
   SteadyClock clock_;
   QPixmap squelch_picture_;
   QPixmap talkgroup_picture_;
+  void buildAnnounceMenu(QMenu* options);
+  void announce(const QWidget* focus, const QString& focus_name_before);
+  Announcer announcer_;
+  SpokenNotice* notice_ = nullptr;
 };
 
 }  // namespace scandeck
