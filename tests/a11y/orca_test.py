@@ -49,6 +49,7 @@ class Orca:
         self.proc = subprocess.Popen(["orca", "-u", prefs, "--debug-file", self.log], env=env,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.mark = 0
+        self.pending = 0
 
     def utterances(self):
         try:
@@ -56,7 +57,8 @@ class Orca:
                 text = f.read()
         except OSError:
             return []
-        return re.findall(r"SPEECH OUTPUT: '(.*?)'", text)
+        # An utterance may hold quotes; Orca follows it with the voice in braces.
+        return re.findall(r"SPEECH OUTPUT: '(.*?)'(?=\{| voice=|\s*$)", text, re.M)
 
     def said(self):
         """What Orca said since the last call."""
@@ -75,13 +77,22 @@ class Orca:
             time.sleep(0.1)
 
 
+ORCA = None
+
+
 def key(*names):
-    """A key press as a hand makes it: down, a short pause, up."""
+    """A key press as a hand makes it: down, a short pause, up; then waits until
+    Orca has spoken about more than the key (or 3 s), so that on a busy machine
+    no focus is skipped for a newer one."""
     for name in names:
         subprocess.run(["xdotool", "keydown", name], check=False)
         time.sleep(0.08)
         subprocess.run(["xdotool", "keyup", name], check=False)
-        time.sleep(0.25)
+        end = time.time() + 3
+        while time.time() < end and not any(not u.endswith(" ") for u in ORCA.utterances()[ORCA.pending:]):
+            time.sleep(0.05)
+        ORCA.pending = len(ORCA.utterances())
+        time.sleep(0.1)
 
 
 def main():
@@ -104,7 +115,8 @@ def main():
         ini.write(b"[comm port]=1\r\n[comm speed]=9600,n,8,1\r\n[WindowWidth]=7320\r\n[WindowHeight]=5500\r\n")
     scanner = Scanner(folder)
 
-    orca = Orca(scratch, env)
+    global ORCA
+    orca = ORCA = Orca(scratch, env)
     started = orca.wait_for(r"^Screen reader on", 20)
     if not any(u.startswith("Screen reader on") for u in started):
         orca.proc.kill()
@@ -131,30 +143,87 @@ def main():
         print("%d passed, %d failed; Orca's log: %s" % (checks - len(failures), len(failures), orca.log))
 
 
+def expect(heard, *patterns):
+    """Each pattern matches an utterance; quotes what was heard."""
+    for pattern in patterns:
+        check(any(re.search(pattern, u) for u in heard), "Orca says /%s/ (heard %r)" % (pattern, heard))
+
+
 def drive(orca, scanner, folder):
-    heard = orca.wait_for(r"ScanDeck", 20)
-    print("start:", heard)
+    expect(orca.wait_for(r"ScanDeck frame", 20), r"^ScanDeck frame")
     end = time.time() + 10
     while not scanner.polled() and time.time() < end:
         time.sleep(0.05)
     scanner.send("MD17", "W110 F01544300", "TB D METRO 800 ", "IC A1 04-023", "LON", "DSN", "SB ACJ", "IS B")
-    time.sleep(1)
-    print("after status:", orca.said())
-    scanner.send("ID S 04-023")
-    heard = orca.wait_for(r"Fire Dispatch", 3)
-    print("talkgroup:", heard)
-    for i in range(40):
+    orca.wait_for(r"Scan ID", 5)
+
+    # The keys and indicators with their states, by Tab.
+    heard = []
+    for _ in range(10):
         key("Tab")
-        print("tab:", orca.said())
-    key("alt+f")
-    for i in range(7):
-        key("Down")
-        print("file:", orca.said())
-    key("Escape", "Escape", "alt+o")
-    for i in range(9):
-        key("Down")
-        print("options:", orca.said())
-    key("Escape", "Escape")
+        heard += orca.said()
+    expect(heard, r"^Frequency: 154\.4300 label", r"^DATA, data skip on push button", r"^ATT, attenuator off",
+           r"^L/O, lockout on push button")
+    # The display by where-am-I (KP_Enter), and what the focus does not see.
+    key("KP_Enter")
+    expect(orca.wait_for(r"lockout", 3), r"^L/O, lockout on push button")
+    scanner.send("ID S 04-023")
+    expect(orca.wait_for(r"Talkgroup", 3), r"^notification Talkgroup Fire Dispatch")
+    # A value that changes under the focus.
+    scanner.send("LOF")
+    expect(orca.wait_for(r"lockout off", 3), r"^notification L/O, lockout off")
+    key("KP_Enter")
+    expect(orca.wait_for(r"lockout", 3), r"^L/O, lockout off push button")  # the focus stayed
+
+    # More keys and the bank indicators further on.
+    heard = []
+    for _ in range(26):
+        key("Tab")
+        heard += orca.said()
+    expect(heard, r"^TRUNK key, ", r"^2, ID bank 2 selected", r"^1, ID bank 1 not selected", r"^SCAN key, ",
+           r"^Key eight, function key")
+
+    # The menus with their unavailable entries.
+    key("alt+f", "Down", "Down", "Down", "Down", "Escape", "Escape")
+    expect(orca.said(), r"^See Data  Computer <=> Bc245", r"^Upgrade \(need internet access\) grayed")
+    key("alt+o", "Down", "Down", "Down", "Down", "Down", "Escape", "Escape")
+    expect(orca.said(), r"^Log Function grayed", r"^Mute", r"^Announcements")
+
+    # The frequency directory's grid: a row and its cells.
+    key("alt+e", "Down", "Return")
+    expect(orca.wait_for(r"Freq Bank", 4), r"^Freq\. Directory")
+    key("Down", "Tab")
+    expect(orca.said(), r"^table with \d+ rows 10 columns")
+    key("Down")
+    expect(orca.said(), r"^154\.4300\.$", r"^Fire Dispatch\.$")  # the row, cell by cell
+    key("Right")
+    expect(orca.said(), r"^Frequency column header 154\.4300")  # one cell
+    key("alt+F4")
+    orca.wait_for(r"ScanDeck frame", 3)
+
+    # SmartView in pop-up mode: the main window goes away, the squelch brings the
+    # compact window up and the channel is announced without a focus to follow.
+    key("alt+d", "Down", "Return")
+    expect(orca.said(), r"^PopUp Smart View Mode")
+    scanner.send("MD00", "+")
+    expect(orca.wait_for(r"Channel", 3), r"^notification Channel 2, Fire Dispatch")
+    scanner.send("-")
+
+    # A message box: closing the main window asks its question.
+    # The main window is minimised (no notification area here); brought back as a
+    # task list would.
+    time.sleep(1)
+    for _ in range(3):
+        found = subprocess.run(["xdotool", "search", "--name", "^ScanDeck$"], capture_output=True, text=True)
+        for window in found.stdout.split():
+            subprocess.run(["xdotool", "windowactivate", "--sync", window], check=False, stderr=subprocess.DEVNULL)
+        if any(u.startswith("ScanDeck frame") for u in orca.wait_for(r"^ScanDeck frame", 3)):
+            break
+    key("alt+F4")
+    expect(orca.wait_for(r"REMOTE OFF", 4), r"Do you want to REMOTE OFF your BC245xlt \?")
+    key("Tab")
+    expect(orca.said(), r"^(Yes|No) push button")
+    key("Escape")
     return 1 if failures else 0
 
 
