@@ -10,6 +10,7 @@ packages=(
   xvfb xauth imagemagick
   dpkg-dev desktop-file-utils appstream lintian man-db
   dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
+  orca speech-dispatcher python3-speechd openbox
   trayer xdotool x11-utils notification-daemon
   poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
   fonts-comic-neue fonts-liberation2

@@ -4,6 +4,7 @@
 #include "app/qt/qt_desktop.h"
 #include "app/qt/start_window.h"
 #include "app/qt/stop_requests.h"
+#include "common/qt/listener_style.h"
 #include "common/qt/qt_text.h"
 #include "link/qt/qt_serial_devices.h"
 #include "link/qt/qt_serial_port.h"
@@ -13,6 +14,7 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("ScanDeck");
+  scandeck::UseListenerStyle(app);
 
   scandeck::QtSerialPort port;
   scandeck::QtSerialDevices devices;

@@ -229,7 +229,7 @@ def main():
             "DATA, data skip on", "ATT, attenuator off", "PRI, priority on", "DLY, delay on", "L/O, lockout on",
             "1, frequency bank 1 selected", "2, frequency bank 2 not selected", "3, frequency bank 3 selected",
             "10, frequency bank 10 selected", "1, ID bank 1 not selected", "2, ID bank 2 selected",
-            "Light is on, switch it off", "SCAN key", "TRUNK key",
+            "Light is on, switch it off", "SCAN key, scan the memory channels", "TRUNK key, track a trunked system",
         ])
         check(not named(nodes, "Light is off, switch it on"), "the light-off picture is not showing")
         data = named(nodes, "DATA, data skip on")

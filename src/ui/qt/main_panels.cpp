@@ -60,7 +60,7 @@ void MainWindow::buildTrunkingFrame(QWidget* panel) {
   IDChLblMain = Display("IDChLblMain", "Current ID channel", f, 1280, 1280, 700, 260, 8, true);
   Button[2] = new QPushButton("&TRUNK", f);
   Button[2]->setObjectName("Button2");
-  Button[2]->setAccessibleName("TRUNK key");
+  Button[2]->setAccessibleName("TRUNK key, track a trunked system");
   Button[2]->setFont(CaptionFont(8, true));
   PlaceTw(Button[2], 2460, 1230, 860, 340);
   TrunkingNameLbl = Display("TrunkingNameLbl", "Name of the ID on the current ID channel", f, 120, 1590, 2400, 250);
@@ -83,10 +83,11 @@ void MainWindow::buildKeys(QWidget* panel) {
     PlaceTw(button, l, 1920, w, 380);
     Button[index] = button;
   };
-  key(0, "&SCAN", "SCAN key", 60, 660);
-  key(1, "&MANUAL", "MANUAL key", 740, 760);
-  key(3, {}, "Hold key", 1520, 420);
-  key(4, {}, "Key eight", 1960, 420);
+  // Each name says what the key does on the scanner, after its caption.
+  key(0, "&SCAN", "SCAN key, scan the memory channels", 60, 660);
+  key(1, "&MANUAL", "MANUAL key, stay on one channel", 740, 760);
+  key(3, {}, "Hold key, stop or resume the scan or search", 1520, 420);
+  key(4, {}, "Key eight, function key: the next key does its second job", 1960, 420);
   key(5, "S&VC", "SVC, service search key", 2400, 560);
   Button[3]->setIcon(QIcon(pictures::Hold(64)));
   Button[4]->setIcon(QIcon(pictures::SecondKey(64)));

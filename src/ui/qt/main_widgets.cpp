@@ -102,6 +102,9 @@ QLineEdit* Box(const char* name, const QString& accessible, QWidget* parent, dou
   auto* box = new QLineEdit(parent);
   box->setObjectName(name);
   box->setAccessibleName(accessible);
+  // A buddy label's caption takes the name's place in a screen reader; the
+  // description keeps what the box does.
+  box->setAccessibleDescription(accessible);
   box->setFont(CaptionFont(8));
   PlaceTw(box, l, t, w, h);
   return box;

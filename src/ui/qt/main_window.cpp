@@ -159,6 +159,7 @@ void MainWindow::buildMenus() {
                     [this] { core_.Send(MonitorCommands(core_.status())); render(); });
   Mute = add(options, "&Mute", "Mute", [this] { core_.Send(MuteCommands(core_.status())); render(); });
   for (auto* action : {LightPermanent, CenterTuningOnOff, MonitorMode, Mute}) action->setCheckable(true);
+  buildAnnounceMenu(options);
   options->addSeparator();
   IntegrationsMnu = add(options, "&Integrations...", "IntegrationsMnu", [this] { IntegrationsMnu_Click(); });
 
@@ -383,6 +384,8 @@ void MainWindow::ApplyLimit_Click() { core_.ApplyLimit_Click(FromQt(LLbox->text(
 void MainWindow::Searching_Click() { core_.Send({std::string(protocol::cmd::kLowerLimit)}); }
 
 void MainWindow::render() {
+  const QWidget* focus = QApplication::focusWidget();
+  const QString focus_name = focus ? focus->accessibleName() : QString();
   renderCompact();
   // A port that came back says so in the title for a while.
   const QString note = ToQt(core_.connectionNote());
@@ -438,6 +441,7 @@ void MainWindow::render() {
   ShowMenuCheck(SeeCode, core_.seeCodeChecked());
   ShowMenuCheck(LogOnOFF, core_.logOnOffChecked());
   renderDataPanel();
+  announce(focus, focus_name);
 }
 
 void MainWindow::renderDataPanel() {

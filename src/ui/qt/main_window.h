@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "announce/core/announcements.h"
 #include "common/core/clock.h"
 #include "heard/qt/heard_window.h"
 #include "integrations/qt/integrations.h"
@@ -30,6 +31,7 @@ class ClickLabel;
 class HelpType;
 class FreqDir;
 class SmartView;
+class SpokenNotice;
 class TrayIcon;
 class IDdir;
 class HelpCenterTuning;
@@ -89,6 +91,9 @@ class MainWindow : public QMainWindow {
   void IntegrationsMnu_Click();
   // Stream title, overlay file and rig port, fed the status after every tick.
   Integrations& integrations() { return integrations_; }
+  // Announcements (main_announce.cpp).
+  void AnnounceMnu_Click(AnnounceChoice choice);
+  const SpokenNotice& notice() const { return *notice_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -203,6 +208,10 @@ class MainWindow : public QMainWindow {
   QPointer<IntegrationsWindow> integrations_window_;
   QPixmap squelch_picture_;
   QPixmap talkgroup_picture_;
+  void buildAnnounceMenu(QMenu* options);
+  void announce(const QWidget* focus, const QString& focus_name_before);
+  Announcer announcer_;
+  SpokenNotice* notice_ = nullptr;
 };
 
 }  // namespace scandeck

@@ -1,0 +1,231 @@
+#!/usr/bin/env python3
+"""What Orca, the screen reader, says while a listener drives the program by keyboard.
+
+Starts a speech server with a private configuration (the dummy voice: speech is
+logged and no sound card is needed), Orca with its own preferences and debug log,
+a window manager and the real program with scanner replies on a pseudo-terminal
+linked as com1; presses keys as a listener would and asserts on the utterances
+Orca's debug log records ("SPEECH OUTPUT: '...'").
+
+Usage: orca_test.py SCANDECK SCANDECK_DEMO_SEED
+Run it through orca_run.sh, which provides the display and the D-Bus session.
+"""
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from screen_reader_test import Scanner  # noqa: E402
+
+SKIP = 77
+failures = []
+checks = 0
+# Orca's line buffering, switched on from its customizations: the log is read live.
+CUSTOMIZATIONS = """import orca.debug
+if orca.debug.debugFile:
+    orca.debug.debugFile.reconfigure(line_buffering=True)
+"""
+
+
+def check(ok, what):
+    global checks
+    checks += 1
+    print(("ok:   " if ok else "FAIL: ") + what)
+    if not ok:
+        failures.append(what)
+
+
+class Orca:
+    def __init__(self, folder, env):
+        self.log = os.path.join(folder, "orca.log")
+        prefs = os.path.join(folder, "orca-prefs")
+        os.makedirs(prefs)
+        with open(os.path.join(prefs, "orca-customizations.py"), "w") as f:
+            f.write(CUSTOMIZATIONS)
+        self.proc = subprocess.Popen(["orca", "-u", prefs, "--debug-file", self.log], env=env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.mark = 0
+        self.pending = 0
+
+    def utterances(self):
+        try:
+            with open(self.log, encoding="utf-8", errors="replace") as f:
+                text = f.read()
+        except OSError:
+            return []
+        # An utterance may hold quotes; Orca follows it with the voice in braces.
+        return re.findall(r"SPEECH OUTPUT: '(.*?)'(?=\{| voice=|\s*$)", text, re.M)
+
+    def said(self):
+        """What Orca said since the last call."""
+        words = self.utterances()
+        new, self.mark = words[self.mark:], len(words)
+        return new
+
+    def wait_for(self, pattern, timeout=5.0):
+        """Everything said until an utterance matches `pattern` (or the time is up)."""
+        heard = []
+        end = time.time() + timeout
+        while True:
+            heard += self.said()
+            if any(re.search(pattern, u) for u in heard) or time.time() >= end:
+                return heard
+            time.sleep(0.1)
+
+
+ORCA = None
+
+
+def key(*names):
+    """A key press as a hand makes it: down, a short pause, up; then waits until
+    Orca has spoken about more than the key (or 3 s), so that on a busy machine
+    no focus is skipped for a newer one."""
+    for name in names:
+        subprocess.run(["xdotool", "keydown", name], check=False)
+        time.sleep(0.08)
+        subprocess.run(["xdotool", "keyup", name], check=False)
+        end = time.time() + 3
+        while time.time() < end and not any(not u.endswith(" ") for u in ORCA.utterances()[ORCA.pending:]):
+            time.sleep(0.05)
+        ORCA.pending = len(ORCA.utterances())
+        time.sleep(0.1)
+
+
+def main():
+    program, seed = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    scratch = tempfile.mkdtemp(prefix="scandeck-orca-")
+    env = dict(os.environ, LC_ALL="C.UTF-8", LANG="C.UTF-8", HOME=os.path.join(scratch, "home"),
+               XDG_RUNTIME_DIR=os.path.join(scratch, "run"), XDG_CONFIG_HOME=os.path.join(scratch, "config"),
+               XDG_CACHE_HOME=os.path.join(scratch, "cache"), XDG_DATA_HOME=os.path.join(scratch, "data"))
+    for d in ("home", "config/speech-dispatcher", "cache", "data", "speechd-log"):
+        os.makedirs(os.path.join(scratch, d))
+    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+    with open(os.path.join(scratch, "config/speech-dispatcher/speechd.conf"), "w") as f:
+        f.write('LogLevel 3\nLogDir "%s"\nAddModule "dummy" "sd_dummy" ""\nDefaultModule dummy\n'
+                'AudioOutputMethod "libao"\n' % os.path.join(scratch, "speechd-log"))
+
+    folder = os.path.join(scratch, "work")
+    os.makedirs(folder)
+    subprocess.run([seed, folder], check=True, stdout=subprocess.DEVNULL)
+    with open(os.path.join(folder, "scandeck.ini"), "wb") as ini:
+        ini.write(b"[comm port]=1\r\n[comm speed]=9600,n,8,1\r\n[WindowWidth]=7320\r\n[WindowHeight]=5500\r\n")
+    scanner = Scanner(folder)
+
+    global ORCA
+    orca = ORCA = Orca(scratch, env)
+    started = orca.wait_for(r"^Screen reader on", 20)
+    if not any(u.startswith("Screen reader on") for u in started):
+        orca.proc.kill()
+        print("SKIP: Orca did not start (nothing said in 20 s; see %s)" % orca.log)
+        return SKIP
+    wm = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    app_env = dict(env, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    proc = subprocess.Popen([program], cwd=folder, env=app_env)
+    try:
+        return drive(orca, scanner, folder)
+    finally:
+        for p in (proc, wm, orca.proc):
+            p.terminate()
+            try:
+                p.wait(10)
+            except subprocess.TimeoutExpired:
+                p.kill()
+        pid = os.path.join(env["XDG_RUNTIME_DIR"], "speech-dispatcher/pid/speech-dispatcher.pid")
+        try:
+            with open(pid) as f:
+                os.kill(int(f.read().strip()), signal.SIGTERM)
+        except (OSError, ValueError):
+            pass
+        print("%d passed, %d failed; Orca's log: %s" % (checks - len(failures), len(failures), orca.log))
+
+
+def expect(heard, *patterns):
+    """Each pattern matches an utterance; quotes what was heard."""
+    for pattern in patterns:
+        check(any(re.search(pattern, u) for u in heard), "Orca says /%s/ (heard %r)" % (pattern, heard))
+
+
+def drive(orca, scanner, folder):
+    expect(orca.wait_for(r"ScanDeck frame", 20), r"^ScanDeck frame")
+    end = time.time() + 10
+    while not scanner.polled() and time.time() < end:
+        time.sleep(0.05)
+    scanner.send("MD17", "W110 F01544300", "TB D METRO 800 ", "IC A1 04-023", "LON", "DSN", "SB ACJ", "IS B")
+    orca.wait_for(r"Scan ID", 5)
+
+    # The keys and indicators with their states, by Tab.
+    heard = []
+    for _ in range(10):
+        key("Tab")
+        heard += orca.said()
+    expect(heard, r"^Frequency: 154\.4300 label", r"^DATA, data skip on push button", r"^ATT, attenuator off",
+           r"^L/O, lockout on push button")
+    # The display by where-am-I (KP_Enter), and what the focus does not see.
+    key("KP_Enter")
+    expect(orca.wait_for(r"lockout", 3), r"^L/O, lockout on push button")
+    scanner.send("ID S 04-023")
+    expect(orca.wait_for(r"Talkgroup", 3), r"^notification Talkgroup Fire Dispatch")
+    # A value that changes under the focus.
+    scanner.send("LOF")
+    expect(orca.wait_for(r"lockout off", 3), r"^notification L/O, lockout off")
+    key("KP_Enter")
+    expect(orca.wait_for(r"lockout", 3), r"^L/O, lockout off push button")  # the focus stayed
+
+    # More keys and the bank indicators further on.
+    heard = []
+    for _ in range(26):
+        key("Tab")
+        heard += orca.said()
+    expect(heard, r"^TRUNK key, ", r"^2, ID bank 2 selected", r"^1, ID bank 1 not selected", r"^SCAN key, ",
+           r"^Key eight, function key")
+
+    # The menus with their unavailable entries.
+    key("alt+f", "Down", "Down", "Down", "Down", "Escape", "Escape")
+    expect(orca.said(), r"^See Data  Computer <=> Bc245", r"^Upgrade \(need internet access\) grayed")
+    key("alt+o", "Down", "Down", "Down", "Down", "Down", "Escape", "Escape")
+    expect(orca.said(), r"^Log Function grayed", r"^Mute", r"^Announcements")
+
+    # The frequency directory's grid: a row and its cells.
+    key("alt+e", "Down", "Return")
+    expect(orca.wait_for(r"Freq Bank", 4), r"^Freq\. Directory")
+    key("Down", "Tab")
+    expect(orca.said(), r"^table with \d+ rows 10 columns")
+    key("Down")
+    expect(orca.said(), r"^154\.4300\.$", r"^Fire Dispatch\.$")  # the row, cell by cell
+    key("Right")
+    expect(orca.said(), r"^Frequency column header 154\.4300")  # one cell
+    key("alt+F4")
+    orca.wait_for(r"ScanDeck frame", 3)
+
+    # SmartView in pop-up mode: the main window goes away, the squelch brings the
+    # compact window up and the channel is announced without a focus to follow.
+    key("alt+d", "Down", "Return")
+    expect(orca.said(), r"^PopUp Smart View Mode")
+    scanner.send("MD00", "+")
+    expect(orca.wait_for(r"Channel", 3), r"^notification Channel 2, Fire Dispatch")
+    scanner.send("-")
+
+    # A message box: closing the main window asks its question.
+    # The main window is minimised (no notification area here); brought back as a
+    # task list would.
+    time.sleep(1)
+    for _ in range(3):
+        found = subprocess.run(["xdotool", "search", "--name", "^ScanDeck$"], capture_output=True, text=True)
+        for window in found.stdout.split():
+            subprocess.run(["xdotool", "windowactivate", "--sync", window], check=False, stderr=subprocess.DEVNULL)
+        if any(u.startswith("ScanDeck frame") for u in orca.wait_for(r"^ScanDeck frame", 3)):
+            break
+    key("alt+F4")
+    expect(orca.wait_for(r"REMOTE OFF", 4), r"Do you want to REMOTE OFF your BC245xlt \?")
+    key("Tab")
+    expect(orca.said(), r"^(Yes|No) push button")
+    key("Escape")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
