@@ -36,6 +36,10 @@ struct HeardRig {
   // Each step is a reply line, or "wait N" seconds.
   void play(const std::vector<std::string>& steps) {
     for (const std::string& step : steps) {
+      if (step == "lost") {
+        list.lineLost();
+        continue;
+      }
       if (step.rfind("wait ", 0) == 0) {
         clock.advance(std::chrono::seconds{std::stoi(step.substr(5))});
         continue;
@@ -96,6 +100,8 @@ TEST(Heard, EventsBecomeRowsWithHitsAndActiveTime) {
        "T /300 1x 1s;T 3/300 1x 1s;"},
       {"squelch in trunk modes belongs to the talkgroup", {"MD17", "TB A", "ID S 5", "+", kW1553, "wait 2", "-", "ID E 5"},
        "T 1/5 1x 2s;"},
+      {"the port lost mid-transmission ends it there", {"MD17", "TB A", "ID S 5", "wait 4", "lost", "wait 9", "ID E 5"},
+       "T 1/5 1x 4s;"},
       {"an end for a talkgroup not active", {"MD17", "TB A", "ID E 77", "ID S", "ID E"}, ""},
   };
   for (const auto& c : cases) {

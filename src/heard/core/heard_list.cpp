@@ -72,6 +72,14 @@ void HeardList::talkgroupEnded(std::string_view, std::string_view id) {
   open_talkgroup_ = kNone;
 }
 
+void HeardList::lineLost() {
+  squelch_pending_ = false;
+  for (std::size_t* open : {&open_channel_, &open_talkgroup_}) {
+    if (*open != kNone) endActivity(*open, clock_.now());
+    *open = kNone;
+  }
+}
+
 std::size_t HeardList::slotFor(HeardKey key, Millis at) {
   const std::string text = key.text();
   if (const auto found = index_.find(text); found != index_.end()) return found->second;

@@ -64,6 +64,8 @@ class HeardList final : public ActivityEvents {
   void frequencyReported(std::string_view frequency_text) override;
   void talkgroupStarted(std::string_view trunk_bank, std::string_view id) override;
   void talkgroupEnded(std::string_view trunk_bank, std::string_view id) override;
+  // The port is gone: no end report will come, so what was on ends now.
+  void lineLost();
 
   // Rows keep their index for as long as they live; an evicted row's index is
   // reused by the row that replaced it.

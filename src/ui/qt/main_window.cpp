@@ -325,6 +325,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::MainTimer_Timer() {
   core_.MainTimer_Timer();
+  if (!core_.port().isOpen()) heard_->list().lineLost();
   heard_->tick();
   render();
   integrations_.update(core_.status());
