@@ -101,11 +101,11 @@ namespace {
 
 enum class Parse { Done, OpenQuote, FieldTooLong };
 
-// Splits one record; `open` says a quoted field is still open at the end.
+// Splits one record; OpenQuote when a quoted field is still open at its end.
 Parse SplitRecord(std::string_view record, char delimiter, std::vector<std::string>& fields) {
   fields.clear();
   std::string field;
-  bool quoted = false, in_quotes = false, at_start = true;
+  bool in_quotes = false, at_start = true;
   for (std::size_t i = 0; i < record.size(); ++i) {
     const char c = record[i];
     if (in_quotes) {
@@ -129,14 +129,13 @@ Parse SplitRecord(std::string_view record, char delimiter, std::vector<std::stri
         field += c;
       }
     } else if (c == delimiter) {
-      fields.push_back(quoted ? field : TrimField(field));
+      fields.push_back(TrimField(field));
       field.clear();
-      quoted = false;
       at_start = true;
       continue;
     } else if (c == '"' && at_start && TrimField(field).empty()) {
       field.clear();
-      quoted = in_quotes = true;
+      in_quotes = true;
     } else {
       field += c;
     }
@@ -144,7 +143,7 @@ Parse SplitRecord(std::string_view record, char delimiter, std::vector<std::stri
     if (field.size() > kMaxFieldBytes) return Parse::FieldTooLong;
   }
   if (in_quotes) return Parse::OpenQuote;
-  fields.push_back(quoted ? field : TrimField(field));
+  fields.push_back(TrimField(field));
   return Parse::Done;
 }
 
