@@ -5,6 +5,7 @@
 #include "app/qt/start_window.h"
 #include "app/qt/stop_requests.h"
 #include "common/qt/qt_text.h"
+#include "import/core/run_lock.h"
 #include "link/qt/qt_serial_devices.h"
 #include "link/qt/qt_serial_port.h"
 #include "ui/core/main_core.h"
@@ -13,6 +14,11 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("ScanDeck");
+
+  // Held for the whole run: scandeck-dir does not write the directories under us.
+  // A second copy in the same folder still runs, as it always has.
+  scandeck::RunLock lock;
+  lock.acquire(".");
 
   scandeck::QtSerialPort port;
   scandeck::QtSerialDevices devices;
