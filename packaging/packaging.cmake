@@ -22,7 +22,7 @@ add_custom_target(scandeck-icons ALL DEPENDS ${SCANDECK_ICONS})
 # Debian wants the changelog and the manual pages compressed with gzip -9n (no name
 # or time stamp, so that the package is reproducible); done at build time.
 find_program(SCANDECK_GZIP gzip REQUIRED)
-set(SCANDECK_MAN_PAGES scandeck.1 scandeck-sim.1 scandeck-launch.1)
+set(SCANDECK_MAN_PAGES scandeck.1 scandeck-sim.1 scandeck-dir.1 scandeck-launch.1)
 list(TRANSFORM SCANDECK_MAN_PAGES PREPEND man/ OUTPUT_VARIABLE SCANDECK_GZIP_SOURCES)
 set(SCANDECK_GZIPPED)
 foreach(source IN LISTS SCANDECK_GZIP_SOURCES ITEMS changelog)
@@ -37,7 +37,7 @@ foreach(source IN LISTS SCANDECK_GZIP_SOURCES ITEMS changelog)
 endforeach()
 add_custom_target(scandeck-docs ALL DEPENDS ${SCANDECK_GZIPPED})
 
-install(TARGETS scandeck scandeck-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS scandeck scandeck-sim scandeck-dir RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS packaging/scandeck-launch DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/${SCANDECK_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/${SCANDECK_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

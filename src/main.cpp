@@ -6,6 +6,7 @@
 #include "app/qt/stop_requests.h"
 #include "common/qt/listener_style.h"
 #include "common/qt/qt_text.h"
+#include "import/core/run_lock.h"
 #include "link/qt/qt_serial_devices.h"
 #include "link/qt/qt_serial_port.h"
 #include "ui/core/main_core.h"
@@ -15,6 +16,11 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("ScanDeck");
   scandeck::UseListenerStyle(app);
+
+  // Held for the whole run: scandeck-dir does not write the directories under us.
+  // A second copy in the same folder still runs, as it always has.
+  scandeck::RunLock lock;
+  lock.acquire(".");
 
   scandeck::QtSerialPort port;
   scandeck::QtSerialDevices devices;

@@ -40,14 +40,15 @@ for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 qt6-qpa-p
   [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 
-for program in scandeck scandeck-sim scandeck-launch; do
+for program in scandeck scandeck-sim scandeck-dir scandeck-launch; do
   [ -x "$root/usr/bin/$program" ] || fail "/usr/bin/$program is missing or not executable"
 done
 "$root/usr/bin/scandeck-sim" --help >/dev/null 2>&1 || fail "scandeck-sim --help does not run"
+"$root/usr/bin/scandeck-dir" --help >/dev/null 2>&1 || fail "scandeck-dir --help does not run"
 
 # Every program has a page that renders without a warning; the simulator's names
 # every option its --help does.
-for program in scandeck scandeck-sim scandeck-launch; do
+for program in scandeck scandeck-sim scandeck-dir scandeck-launch; do
   page=$root/usr/share/man/man1/$program.1.gz
   warnings=$(man --warnings -E UTF-8 -l "$page" 2>&1 >"$scratch/$program.txt") || fail "man $page"
   [ -z "$warnings" ] || fail "man $program: $warnings"
@@ -55,6 +56,13 @@ done
 for option in $("$root/usr/bin/scandeck-sim" --help | grep -oE -- '(^|\s)--?[a-z][a-z-]*'); do
   grep -qE -- "^ {7}(-[a-z], )?$option([ ,]|$)" "$scratch/scandeck-sim.txt" || fail "scandeck-sim.1 lacks $option"
 done
+for option in $("$root/usr/bin/scandeck-dir" --help | grep -oE -- '(^|\s)--?[a-z][a-z-]*'); do
+  grep -qE -- "^ {7}(-[a-z], )?$option([ ,]|$)" "$scratch/scandeck-dir.txt" || fail "scandeck-dir.1 lacks $option"
+done
+# The directory tool says why it refuses a folder ScanDeck holds, with status 3.
+held=$scratch/held; mkdir -p "$held"; printf 'Frequency,Name\n154.415,Fire\n' >"$held/list.csv"
+flock "$held/scandeck.lock" "$root/usr/bin/scandeck-dir" --folder "$held" import "$held/list.csv" 2>"$scratch/dir.err"
+[ $? -eq 3 ] && grep -q "ScanDeck is running" "$scratch/dir.err" || fail "scandeck-dir wrote under the lock: $(cat "$scratch/dir.err")"
 
 # The README's try-out on a fresh account: the folder is made, private, and a command
 # written just before the port is closed still reaches the scanner.

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -93,6 +94,21 @@ FileHandle CreatePrivate(const std::string& path, int& error) { return CreateEmp
 
 int CloseFile(FileHandle file) { return _close(file) == 0 ? 0 : errno; }
 
+FileHandle LockExclusive(const std::string& path, bool& busy, int& error) {
+  busy = false;
+  const FileHandle file = OpenForUpdate(path, error);
+  if (file == kNoFile) return kNoFile;
+  OVERLAPPED whole{};
+  if (!LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(file)), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                  1, 0, &whole)) {
+    busy = true;
+    error = 0;
+    _close(file);
+    return kNoFile;
+  }
+  return file;
+}
+
 long long ReadAt(FileHandle file, char* data, std::size_t size, long long offset, int& error) {
   const HANDLE handle = OsHandle(file);
   if (handle == INVALID_HANDLE_VALUE) return error = EBADF, -1;
@@ -153,6 +169,21 @@ FileHandle CreatePrivate(const std::string& path, int& error) {
 }
 
 int CloseFile(FileHandle file) { return ::close(file) == 0 ? 0 : errno; }
+
+FileHandle LockExclusive(const std::string& path, bool& busy, int& error) {
+  busy = false;
+  const FileHandle file = OpenForUpdate(path, error);
+  if (file == kNoFile) return kNoFile;
+  // flock, not fcntl: a second open in the same process is refused too, and the
+  // lock goes with the descriptor, not with any close of the file elsewhere.
+  if (::flock(file, LOCK_EX | LOCK_NB) != 0) {
+    busy = errno == EWOULDBLOCK;
+    error = busy ? 0 : errno;
+    ::close(file);
+    return kNoFile;
+  }
+  return file;
+}
 
 long long ReadAt(FileHandle file, char* data, std::size_t size, long long offset, int& error) {
   for (;;) {

@@ -43,4 +43,9 @@ bool LocalTime(std::time_t t, std::tm& out);
 
 bool IsDiskFull(int error_number);
 
+// Opens (creating) `path` and takes an exclusive lock on it without waiting; the lock
+// lasts until the handle is closed or the process ends. `busy` is set when another
+// holder has it (then kNoFile is returned and `error` is 0).
+FileHandle LockExclusive(const std::string& path, bool& busy, int& error);
+
 }  // namespace scandeck::platform

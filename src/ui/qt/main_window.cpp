@@ -24,6 +24,7 @@
 #include "common/qt/twips.h"
 #include "directory/qt/freq_dir_window.h"
 #include "directory/qt/id_dir_window.h"
+#include "import/qt/import_dialog.h"
 #include "integrations/qt/integrations_window.h"
 #include "link/core/protocol.h"
 #include "log/qt/log_window.h"
@@ -134,6 +135,13 @@ void MainWindow::buildMenus() {
   EditMemories = add(memories, "&Edit Frequencies Directory", "EditMemories", [this] { EditMemories_Click(); });
   HeardMnu = add(memories, "&Heard List", "HeardMnu", [this] { heard_->show(); });
   PrintListsMnu = add(memories, "&Print Lists", "PrintListsMnu", [this] { PrintListsMnu_Click(); });
+  memories->addSeparator();
+  const auto context = [this] {
+    return ImportContext{core_.freq(), core_.freqFile(), core_.ids(), core_.idFile(), core_.folder(), core_.decimalSeparator(),
+                         core_.desktop(), [this] { core_.RefreshNames(); render(); }};
+  };
+  add(memories, "Import &names...", "ImportNamesMnu", [this, context] { RunImport(this, context()); }, kModal);
+  add(memories, "E&xport...", "ExportMnu", [this, context] { RunExport(this, context()); }, kModal);
 
   auto* options = menuBar()->addMenu("  &Options  ");
   LogFontion = options->addMenu("&Log Function");

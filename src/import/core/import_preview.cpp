@@ -1,0 +1,322 @@
+#include "import/core/import_preview.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+#include "common/core/safe_write.h"
+#include "common/core/text.h"
+#include "common/core/type_codes.h"
+#include "import/core/directory_csv.h"
+
+namespace scandeck {
+
+namespace {
+
+std::string Shown(const std::string& field) {
+  return field.find_first_not_of('\0') == std::string::npos ? std::string() : field;
+}
+
+long long ChannelUnits(const std::string& frequency) {
+  std::string t = frequency;
+  for (char& c : t)
+    if (c == ',') c = '.';
+  return FrequencyUnits(t);
+}
+
+std::string ChosenName(const ListEntry& e, NameColumn column) {
+  const std::string& first = column == NameColumn::AlphaTag ? e.alpha : e.description;
+  const std::string& second = column == NameColumn::AlphaTag ? e.description : e.alpha;
+  return first.empty() ? second : first;
+}
+
+// Fills the new name and type of `c` from the list entry, or says it changes nothing.
+enum class Outcome { Change, Kept, Same };
+Outcome Name(PreviewChange& c, const ListEntry& e, const ImportOptions& options) {
+  std::string name = ChosenName(e, options.column);
+  if (name.size() > kNameWidth) {
+    name.resize(kNameWidth);
+    c.cut = true;
+  }
+  c.newName = TrimBlanksCopy(name);
+  const std::string_view type = TypeForTag(e.tag, e.category);
+  c.newType = type.empty() ? c.oldType : std::string(type);
+  c.line = e.line;
+  c.replaced = e.replaced;
+  if (!options.replaceNames && !TrimBlanks(c.oldName).empty()) return Outcome::Kept;
+  if (c.newName == c.oldName && c.newType == c.oldType) return Outcome::Same;
+  return Outcome::Change;
+}
+
+void Count(ImportPreview& p, PreviewChange c, Outcome outcome) {
+  if (outcome == Outcome::Kept) {
+    ++p.kept;
+  } else if (outcome == Outcome::Same) {
+    ++p.same;
+  } else {
+    p.cut += c.cut ? 1 : 0;
+    p.replaced += c.replaced;
+    p.changes.push_back(std::move(c));
+  }
+}
+
+void NotFound(ImportPreview& p, const ListEntry& e, std::string key) {
+  p.notFound.push_back({e.line, std::move(key), ChosenName(e, NameColumn::AlphaTag), e.tag});
+}
+
+void MatchChannels(const ImportList& list, const ImportOptions& o, const FreqDirectory& dir, ImportPreview& p) {
+  std::unordered_map<long long, std::vector<int>> by_units;
+  for (int n = 1; n <= kFreqChannels; ++n)
+    if (const long long u = ChannelUnits(dir[n].frequency); u > 0) by_units[u].push_back(n);
+  std::map<int, int> named_by;  // channel -> line that named it
+  for (const ListEntry& e : list.entries) {
+    const auto it = by_units.find(e.units);
+    if (it == by_units.end()) {
+      NotFound(p, e, FormatFrequencyMhz(static_cast<double>(e.units) / 10000.0, '.'));
+      continue;
+    }
+    for (int n : it->second) {
+      if (const auto done = named_by.find(n); done != named_by.end()) {
+        p.skipped.add(e.line, "channel " + std::to_string(n) + " already takes its name from line " + std::to_string(done->second));
+        continue;
+      }
+      named_by[n] = e.line;
+      PreviewChange c;
+      c.entry = n;
+      c.where = "Ch " + std::to_string(n);
+      c.key = dir[n].frequency;
+      c.matchedBy = "frequency";
+      c.oldName = dir[n].name;
+      c.oldType = dir[n].type;
+      Count(p, c, Name(c, e, o));
+    }
+  }
+}
+
+void MatchTalkgroups(const ImportList& list, const ImportOptions& o, const IdDirectory& dir, ImportPreview& p) {
+  const int bank = o.trunkBank;
+  std::unordered_map<long long, std::vector<int>> decimal_ids, afs_as_decimal;
+  std::unordered_map<std::string, std::vector<int>> afs_ids;
+  for (int e = 1; e <= kIdEntriesPerBank; ++e) {
+    std::string id = TrimBlanksCopy(Shown(dir.at(bank, e).id));
+    if (id.empty()) continue;
+    if (!AfsText(id).empty()) {
+      afs_ids[id].push_back(e);
+      afs_as_decimal[IdDecimal(id)].push_back(e);
+    } else if (const long long d = IdDecimal(id); d >= 0) {
+      decimal_ids[d].push_back(e);
+    }
+  }
+  std::map<int, int> named_by;
+  for (const ListEntry& le : list.entries) {
+    const std::vector<int>* hits = nullptr;
+    std::string form;
+    const long long decimal = le.decimal.empty() ? -1 : IdDecimal(le.decimal);
+    // The form the list gives first; the sum only where the list lacks the scanner's form.
+    if (!le.afs.empty())
+      if (auto it = afs_ids.find(le.afs); it != afs_ids.end()) hits = &it->second, form = "AFS";
+    if (!hits && decimal >= 0)
+      if (auto it = decimal_ids.find(decimal); it != decimal_ids.end()) hits = &it->second, form = "decimal";
+    if (!hits && decimal >= 0 && le.afs.empty())
+      if (auto it = afs_as_decimal.find(decimal); it != afs_as_decimal.end()) hits = &it->second, form = "AFS from decimal";
+    if (!hits && decimal < 0 && !le.afs.empty())
+      if (auto it = decimal_ids.find(IdDecimal(le.afs)); it != decimal_ids.end()) hits = &it->second, form = "decimal from AFS";
+    if (!hits) {
+      NotFound(p, le, le.afs.empty() ? le.decimal : le.decimal.empty() ? le.afs : le.decimal + " (" + le.afs + ")");
+      continue;
+    }
+    for (int e : *hits) {
+      if (const auto done = named_by.find(e); done != named_by.end()) {
+        p.skipped.add(le.line, "entry " + Shown(dir.at(bank, e).channel) + " already takes its name from line " + std::to_string(done->second));
+        continue;
+      }
+      named_by[e] = le.line;
+      const IdEntry& entry = dir.at(bank, e);
+      PreviewChange c;
+      c.talkgroup = true;
+      c.bank = bank;
+      c.entry = e;
+      c.where = std::to_string((e - 1) / kIdsPerIdBank + 1) + "-" + std::to_string((e - 1) % kIdsPerIdBank + 1);
+      c.key = TrimBlanksCopy(Shown(entry.id));
+      c.matchedBy = form;
+      c.oldName = Shown(entry.name);
+      c.oldType = Shown(entry.type);
+      Count(p, c, Name(c, le, o));
+    }
+  }
+}
+
+void Restore(const ImportList& list, const ImportOptions& o, const FreqDirectory& channels, const IdDirectory& talkgroups,
+             ImportPreview& p) {
+  for (const SavedRecord& s : list.records) {
+    PreviewChange c;
+    c.restore = true;
+    c.line = s.line;
+    c.replaced = s.replaced;
+    c.matchedBy = "position";
+    c.talkgroup = s.talkgroup;
+    if (s.talkgroup) {
+      c.bank = (s.record - 1) / kIdEntriesPerBank + 1;
+      c.entry = (s.record - 1) % kIdEntriesPerBank + 1;
+      const IdEntry& old = talkgroups.at(c.bank, c.entry);
+      c.record = s.entry;
+      c.where = std::to_string(c.bank) + ": " + s.entry.channel;
+      c.key = s.entry.id;
+      c.oldName = Shown(old.name);
+      c.oldType = Shown(old.type);
+      // A never-written record (NULs) and an empty one read the same: no change.
+      const auto blank = [](const IdEntry& t) {
+        return (Shown(t.channel) + Shown(t.id) + Shown(t.type) + Shown(t.name) + Shown(t.mode)).empty() &&
+               TrimBlanks(Shown(t.lockout)).empty();
+      };
+      if (EncodeIdRecord(old) == EncodeIdRecord(c.record) || (blank(old) && blank(c.record))) {
+        ++p.same;
+        continue;
+      }
+    } else {
+      c.entry = s.record;
+      c.channel = s.channel;
+      c.channel.frequency = FormatFrequencyMhz(static_cast<double>(s.units) / 10000.0, o.separator);
+      c.where = "Ch " + std::to_string(s.record);
+      c.key = c.channel.frequency;
+      c.oldName = channels[s.record].name;
+      c.oldType = channels[s.record].type;
+      if (EncodeFreqRecord(channels[s.record], s.record) == EncodeFreqRecord(c.channel, s.record)) {
+        ++p.same;
+        continue;
+      }
+    }
+    c.newName = s.talkgroup ? c.record.name : c.channel.name;
+    c.newType = s.talkgroup ? c.record.type : c.channel.type;
+    p.replaced += c.replaced;
+    p.changes.push_back(std::move(c));
+  }
+}
+
+}  // namespace
+
+const std::vector<TagType>& TagTypes() {
+  static const std::vector<TagType> table = [] {
+    std::vector<TagType> t = {
+        {"Law Dispatch", "POL"},   {"Law Tac", "POL"},          {"Law Talk", "POL"},       {"Corrections", "POL"},
+        {"Fire Dispatch", "FDP"},  {"Fire-Tac", "FDP"},         {"Fire-Talk", "FDP"},      {"Fire Tac", "FDP"},
+        {"EMS Dispatch", "AMB"},   {"EMS-Tac", "AMB"},          {"EMS-Talk", "AMB"},       {"EMS Tac", "AMB"},
+        {"Hospital", "AMB"},       {"Emergency Ops", "EMG"},    {"Interop", "EMG"},        {"Public Works", "MUN"},
+        {"Schools", "MUN"},        {"Utilities", "UTY"},        {"Transportation", "PTP"}, {"Railroad", "RWY"},
+        {"Aircraft", "AIR"},       {"Aviation", "AIR"},         {"Business", "COM"},       {"Media", "MED"},
+        {"Security", "SEC"},       {"Federal", "GOV"},          {"Military", "GOV"},       {"Ham", "MSC"},
+        {"Other", "MSC"},          {"Marine", "MRN"},           {"Trunking System", "TRK"},
+    };
+    for (const TypeCode& code : kTypeCodes) {
+      t.push_back({code.code, code.code});
+      t.push_back({code.meaning, code.code});
+    }
+    return t;
+  }();
+  return table;
+}
+
+std::string_view TypeForTag(std::string_view tag, std::string_view category) {
+  for (std::string_view text : {tag, category}) {
+    const std::string key = HeaderKey(text);
+    if (key.empty()) continue;
+    for (const TagType& t : TagTypes())
+      if (HeaderKey(t.tag) == key) return t.code;
+  }
+  return {};
+}
+
+long long IdDecimal(std::string_view shown) {
+  std::string t = TrimBlanksCopy(shown);
+  if (!t.empty() && t.front() == '=') t.erase(0, 1);
+  if (!AfsText(t).empty())
+    return (t[0] - '0') * 10 * 128 + (t[1] - '0') * 128 + ((t[3] - '0') * 10 + (t[4] - '0')) * 16 + (t[5] - '0');
+  if (t.empty() || t.size() > 9 || t.find_first_not_of("0123456789") != std::string::npos) return -1;
+  return std::stoll(t);
+}
+
+ImportPreview BuildPreview(const ImportList& list, const ImportOptions& options, const FreqDirectory& channels,
+                           const IdDirectory& talkgroups) {
+  ImportPreview p;
+  p.format = list.format;
+  p.skipped = list.skipped;
+  p.talkgroups = list.kind == ListKind::Talkgroups;
+  p.restore = list.kind == ListKind::ScanDeck;
+  if (list.kind == ListKind::Frequencies) MatchChannels(list, options, channels, p);
+  if (list.kind == ListKind::Talkgroups) MatchTalkgroups(list, options, talkgroups, p);
+  if (list.kind == ListKind::ScanDeck) Restore(list, options, channels, talkgroups, p);
+  return p;
+}
+
+std::string NotInDirectoryCsv(const ImportPreview& preview) {
+  std::string out = "\xEF\xBB\xBF";
+  out += preview.talkgroups ? "Line,ID,Name,Tag\r\n" : "Line,Frequency,Name,Tag\r\n";
+  for (const NotInDirectory& n : preview.notFound)
+    out += std::to_string(n.line) + "," + CsvField(n.key) + "," + CsvField(ToUtf8(n.name)) + "," + CsvField(ToUtf8(n.tag)) + "\r\n";
+  return out;
+}
+
+Failure ReadWholeFile(const std::string& path, std::string& out, std::size_t limit, bool& too_big) {
+  too_big = false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Failure{errc::kFileNotFound, "File not found: " + path};
+  out.assign(limit + 1, '\0');
+  in.read(out.data(), static_cast<std::streamsize>(out.size()));
+  out.resize(static_cast<std::size_t>(in.gcount()));
+  if (out.size() > limit) {
+    out.resize(limit);
+    too_big = true;
+  }
+  if (in.bad()) return Failure{errc::kPathFileAccess, "Cannot read " + path};
+  return {};
+}
+
+Failure ApplyPreview(const ImportPreview& preview, DirectoryFiles& files) {
+  std::set<int> banks;
+  std::set<std::pair<int, int>> id_banks;
+  for (const PreviewChange& c : preview.changes) {
+    if (c.talkgroup) id_banks.insert({c.bank, (c.entry - 1) / kIdsPerIdBank + 1});
+    else banks.insert((c.entry - 1) / kChannelsPerBank + 1);
+  }
+  const auto backup = [](const std::string& path) -> Failure {
+    std::string bytes;
+    bool too_big = false;
+    // A directory file is at most 68 KB; anything read here is the whole of it.
+    if (Failure f = ReadWholeFile(path, bytes, 64u << 20, too_big); f && f.code != errc::kFileNotFound) return f;
+    return WriteFileAtomically(path + ".bak", bytes);
+  };
+  if (!banks.empty())
+    if (Failure f = backup(files.channelPath)) return f;
+  if (!id_banks.empty())
+    if (Failure f = backup(files.talkgroupPath)) return f;
+  for (const PreviewChange& c : preview.changes) {
+    if (c.talkgroup) {
+      IdEntry* entry = files.talkgroups.find(c.bank, c.entry);
+      if (!entry) continue;
+      if (c.restore) {
+        *entry = c.record;
+      } else {
+        entry->name = c.newName;
+        entry->type = c.newType;
+      }
+    } else {
+      FreqChannel& channel = files.channels[c.entry];
+      if (c.restore) {
+        channel = c.channel;
+      } else {
+        channel.name = c.newName;
+        channel.type = c.newType;
+      }
+    }
+  }
+  for (int bank : banks)
+    if (Failure f = WriteBank(files.channelFile, files.channels, bank)) return f;
+  for (const auto& [bank, id_bank] : id_banks)
+    if (Failure f = WriteIdBank(files.talkgroupFile, files.talkgroups, bank, id_bank)) return f;
+  return {};
+}
+
+}  // namespace scandeck
