@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(receive bank_file idbank_file config freq_read id_read rig settings)
+((${#targets[@]})) || targets=(receive bank_file idbank_file config freq_read id_read rig settings import)
 dir=${SCANDECK_FUZZ_BUILD:-build-fuzz}
 
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -23,7 +23,7 @@ failed=()
 # 64 KiB bound, every record of bank.dat (300 x 68) and idbank.dat (1000 x 65).
 max_len() {
   case $1 in
-    receive) echo 72000 ;; bank_file) echo 20600 ;; idbank_file) echo 65200 ;; *) echo 8192 ;;
+    receive) echo 72000 ;; bank_file) echo 20600 ;; idbank_file) echo 65200 ;; import) echo 32768 ;; *) echo 8192 ;;
   esac
 }
 for target in "${targets[@]}"; do
