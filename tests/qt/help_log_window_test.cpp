@@ -1,19 +1,15 @@
-// The help, about and log setup windows, and the help menu's links, against a
-// recording desktop.
+// The help and about windows (and the log setup window's names), and the help menu's
+// links, against a recording desktop. The log setup window is out of the user's reach
+// while the log is switched off; its rules are the log core's and scandeck.ini's.
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
-#include <QDate>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include "common/qt/click_label.h"
-#include "log/core/activity_log.h"
 #include "log/qt/log_window.h"
 #include "support/accessible_names.h"
 #include "support/app.h"
@@ -30,11 +26,6 @@ namespace {
 struct App : scandeck::testing::App {
   explicit App(const std::string& ini = {}) : scandeck::testing::App(ini) { load(); }
 };
-
-std::string Today() {
-  const QDate d = QDate::currentDate();
-  return AutomaticLogName(d.year(), d.month(), d.day());
-}
 
 }  // namespace
 
@@ -116,48 +107,4 @@ TEST(AboutWindow, ClosingGesturesAndLinks) {
   EXPECT_EQ(desktop.events, expected);
   EXPECT_TRUE(about.isVisible());
   EXPECT_TRUE(about.findChild<QPlainTextEdit*>("Text1")->toPlainText().contains("trademarks"));
-}
-
-// Opening on the settings is the setup core's rule; here the window shows it, and
-// OK and Cancel reach scandeck.ini or not.
-TEST(LogWindow, OpensOnTheSettingsAndOkSavesWhileCancelDiscards) {
-  App app("[Log What]=011\r\n[Logging File]=" + Today() + ".log\r\n");
-  const std::string before = app.ini();
-  const auto open = [&] {
-    auto log = std::make_unique<Log>(app.core->logSettings(), [&](const LogSetupForm& f) { app.core->ConfirmLogSetup(f); });
-    log->SetupLog();
-    return log;
-  };
-  {
-    auto log = open();
-    EXPECT_EQ(log->windowTitle(), "General Log Setup");
-    EXPECT_TRUE(log->findChild<QRadioButton*>("Option2")->isChecked()) << "today's name is the automatic one";
-    EXPECT_FALSE(log->findChild<QCheckBox*>("LogEnableChk")->isChecked());
-    EXPECT_TRUE(log->findChild<QCheckBox*>("DateChk")->isChecked() && log->findChild<QCheckBox*>("TimeChk")->isChecked());
-    log->findChild<QCheckBox*>("LogEnableChk")->setChecked(true);
-    log->CancelCmd_Click();
-    EXPECT_FALSE(log->isVisible());
-  }
-  EXPECT_EQ(app.ini(), before) << "Cancel changes nothing";
-  EXPECT_FALSE(app.action("LogOnOFF")->isChecked());
-
-  auto log = open();
-  for (const char* box : {"DateChk", "TimeChk"}) log->findChild<QCheckBox*>(box)->setChecked(false);
-  log->findChild<QCheckBox*>("LogEnableChk")->setChecked(true);
-  log->findChild<QRadioButton*>("Option1")->setChecked(true);
-  log->findChild<QLineEdit*>("FileNameBox")->setText("");
-  log->OkCmd_Click();
-  EXPECT_NE(app.ini().find("[Log What]=100000000\r\n"), std::string::npos) << app.ini();
-  EXPECT_NE(app.ini().find("[Logging File]=\r\n"), std::string::npos) << "no name typed: an empty name is kept";
-  EXPECT_FALSE(log->isVisible());
-  app.window->render();
-  EXPECT_TRUE(app.action("LogOnOFF")->isChecked());
-
-  // The entry is out of the user's reach while the log is switched off; its handler still toggles.
-  for (const char* flags : {"000000000", "100000000"}) {
-    app.core->LogOnOFF_Click();
-    app.window->render();
-    EXPECT_NE(app.ini().find(std::string("[Log What]=") + flags + "\r\n"), std::string::npos);
-    EXPECT_EQ(app.action("LogOnOFF")->isChecked(), flags[0] == '1');
-  }
 }
