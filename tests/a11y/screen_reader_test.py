@@ -289,7 +289,7 @@ def main():
         # Ending at once through accessibility actions: the setup window's OK and its
         # message, and File > Exit, end the process promptly.
         proc, app = start(program, folder, env)
-        setup = app and find_node(app, "Setup", "menu item")
+        setup = app and wait_node(app, "Setup", "menu item", 20)
         check(setup is not None, "File > Setup is on the bus")
         if setup is not None:
             press(setup)
@@ -304,7 +304,7 @@ def main():
             check(ends_within(proc, 5), "the setup window's OK through AT-SPI ends the program within 5 s")
         proc.kill() if proc.poll() is None else None
         proc, app = start(program, folder, env)
-        leave = app and find_node(app, "Exit", "menu item")
+        leave = app and wait_node(app, "Exit", "menu item", 20)
         check(leave is not None, "File > Exit is on the bus")
         if leave is not None:
             press(leave)
