@@ -11,21 +11,28 @@
 
 using namespace scandeck;
 
+namespace {
+
+// A few entries named and unnamed, so that matches of every kind can be offered.
+struct Directories {
+  FreqDirectory channels;
+  IdDirectory talkgroups;
+  Directories() {
+    channels[1].frequency = "154.4300";
+    channels[2].frequency = "460.0250";
+    channels[2].name = "Named";
+    *talkgroups.find(1, 1) = IdEntry{"1-1", "1033", "", "", " ", ""};
+    *talkgroups.find(1, 2) = IdEntry{"1-2", "04-040", "", "", " ", ""};
+  }
+};
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  static FreqDirectory channels = [] {
-    FreqDirectory c;
-    c[1].frequency = "154.4300";
-    c[2].frequency = "460.0250";
-    c[2].name = "Named";
-    return c;
-  }();
-  static IdDirectory talkgroups = [] {
-    IdDirectory t;
-    *t.find(1, 1) = IdEntry{"1-1", "1033", "", "", " ", ""};
-    *t.find(1, 2) = IdEntry{"1-2", "04-040", "", "", " ", ""};
-    return t;
-  }();
+  static const Directories directories;
+  const FreqDirectory& channels = directories.channels;
+  const IdDirectory& talkgroups = directories.talkgroups;
   const ImportList list = ReadList(bytes);
   for (const bool replace : {false, true}) {
     ImportOptions options;

@@ -189,7 +189,14 @@ void Restore(const ImportList& list, const ImportOptions& o, const FreqDirectory
         continue;
       }
     }
-    c.newName = s.talkgroup ? c.record.name : c.channel.name;
+    // A hand-edited export may hold longer names than a record keeps: shown as written.
+    std::string& name = s.talkgroup ? c.record.name : c.channel.name;
+    if (name.size() > kNameWidth) {
+      name.resize(kNameWidth);
+      c.cut = true;
+      ++p.cut;
+    }
+    c.newName = name;
     c.newType = s.talkgroup ? c.record.type : c.channel.type;
     p.replaced += c.replaced;
     p.changes.push_back(std::move(c));
