@@ -181,7 +181,8 @@ void FreqDir::render() {
   WaitLbl->setText(ToQt(dir_.waitText()));
   WaitLbl->setVisible(dir_.waitVisible());
   ShowBatch(batchUi_, batch_, dir_.reading());
-  BankCmb->setEnabled(!batch_.running());
+  // A choice in the bank lists waits for the batch; the lists show the bank it reads
+  // (disabled, an editable list would lose its name for a screen reader).
   if (batch_.running() && BankCmb->currentText() != QString::number(dir_.selectedBank())) {
     const QSignalBlocker quiet(BankCmb);
     BankCmb->setCurrentIndex(BankCmb->findText(QString::number(dir_.selectedBank())));

@@ -261,8 +261,8 @@ void IDdir::render() {
   // No input reaches the window while the read waits for the scanner's replies.
   content_->setEnabled(!dir_.inputBlocked());
   ShowBatch(batchUi_, batch_, dir_.reading());
-  BankCmb->setEnabled(!batch_.running());
-  IDBankCmb->setEnabled(!batch_.running());
+  // A choice in the bank lists waits for the batch; the lists show the bank it reads
+  // (disabled, an editable list would lose its name for a screen reader).
   if (batch_.running() && IDBankCmb->currentText() != ToQt(dir_.IDBankText)) {
     const QSignalBlocker quiet(IDBankCmb);
     IDBankCmb->setCurrentIndex(IDBankCmb->findText(ToQt(dir_.IDBankText)));
