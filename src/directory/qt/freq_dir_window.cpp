@@ -88,8 +88,8 @@ FreqDir::FreqDir(ReadLink link, Desktop& desktop, FreqDirectory& dir, RecordFile
   body->addLayout(side);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
-  layout->addLayout(batchUi_.row);
   layout->addLayout(body, 1);
+  layout->addLayout(batchUi_.row);
 
   int grid_width = FreqList->frameWidth() * 2 + 24;
   for (int c = 0; c < FreqList->columnCount(); ++c)
