@@ -199,7 +199,14 @@ BatchControls MakeBatchControls(QWidget* parent, const QString& caption) {
 }
 
 void ShowBatch(const BatchControls& c, const BatchRead& batch, bool reading) {
-  c.ReadAllCmd->setEnabled(!reading && !batch.running());
+  // The keyboard focus passes between the two buttons as they take turns, rather
+  // than falling to whatever comes next in the window.
+  const bool start = !reading && !batch.running();
+  if (batch.running()) c.CancelReadCmd->setEnabled(true);
+  if (start) c.ReadAllCmd->setEnabled(true);
+  if (batch.running() && c.ReadAllCmd->hasFocus()) c.CancelReadCmd->setFocus();
+  if (!batch.running() && c.CancelReadCmd->hasFocus() && start) c.ReadAllCmd->setFocus();
+  c.ReadAllCmd->setEnabled(start);
   c.CancelReadCmd->setEnabled(batch.running());
   if (batch.bank() == 0) return;
   const QString text = ToQt(batch.progressText());

@@ -174,7 +174,6 @@ void FreqDir::CancelReadCmd_Click() {
   batch_.cancel();
   readTimer_.stop();
   render();
-  batchUi_.ReadAllCmd->setFocus();
 }
 
 void FreqDir::render() {

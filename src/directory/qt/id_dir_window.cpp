@@ -248,7 +248,6 @@ void IDdir::CancelReadCmd_Click() {
   batch_.cancel();
   readTimer_.stop();
   render();
-  batchUi_.ReadAllCmd->setFocus();
 }
 
 void IDdir::render() {
