@@ -1,10 +1,13 @@
 // The two directory windows' rules without a display: the reads on the wire and
-// on the timer, the reply layouts, save and delete in memory and on disk.
+// on the timer, the reply layouts, save and delete in memory and on disk, and
+// reading every bank in one go.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "common/core/text.h"
+#include "directory/core/batch_read.h"
 #include "directory/core/freq_dir_core.h"
 #include "directory/core/id_dir_core.h"
 #include "status/core/process_replies.h"
@@ -322,4 +325,60 @@ TEST(DirectoryReads, ClosingTheWindowOrASecondReadNeverStrandsThePoll) {
   EXPECT_EQ(ticks, 6 + kSilentTicksBound);
   EXPECT_TRUE(b.poll.enabled());
   EXPECT_EQ(b.reporter.messages.back(), "30 of the 30 channels of bank 2 did not answer; they keep what the directory held.");
+}
+
+TEST(BatchReads, BankAfterBankAsTodayCancelKeepsNothingOfTheUnfinishedBank) {
+  Bench b;
+  GatheredReports reports{b.reporter};
+  FreqDirCore freq{ReadLink(b.link, b.poll, b.hold), reports, b.freq, b.freq_file, '.'};
+  FreqBankRead bank_read{freq};
+  BatchRead batch{bank_read, reports, "Bank"};
+  int silent = 0;  // a channel the scanner leaves unanswered
+  b.port.on_write = [&] {
+    const std::string last = b.port.commands().back();
+    if (const int n = last.rfind("PM", 0) == 0 ? ListValue(last.substr(2)) : 0; n && n != silent)
+      b.port.incoming += ChannelLine(n, FormatPadded(1000000 + n * 10, 8).c_str(), 'F', 'N', 'F') + "\r";
+  };
+  auto bank_commands = [](int bank, bool complete) {
+    std::vector<std::string> out{"QUF"};
+    for (const std::string& pm : Range("PM", bank * 30 - 29, bank * 30, 3)) out.push_back(pm);
+    if (complete) out.push_back("QUN");
+    return out;
+  };
+  b.freq[61].frequency = "162.5500";
+  ASSERT_TRUE(batch.start());
+  std::vector<std::string> expected;
+  for (int bank = 1; bank <= 2; ++bank) {
+    for (int tick = 0; tick < 7; ++tick) batch.tick();  // today's seven ticks a bank
+    for (const std::string& c : bank_commands(bank, true)) expected.push_back(c);
+  }
+  for (int tick = 0; tick < 6; ++tick) batch.tick();  // bank 3 sent, replies on the line
+  EXPECT_EQ(batch.progressText(), "Bank 3 of 10");
+  EXPECT_FALSE(b.poll.enabled());
+  batch.cancel();
+  for (const std::string& c : bank_commands(3, true)) expected.push_back(c);
+  EXPECT_EQ(b.sent(), expected);
+  EXPECT_TRUE(b.poll.enabled() && b.hold.owner == nullptr) << "the poll is back";
+  EXPECT_EQ(b.freq[60].frequency + "|" + b.freq[61].frequency, "100.0600|162.5500") << "nothing of bank 3 is kept";
+  EXPECT_EQ(freq.grid()[0][1], "162.5500") << "the grid shows bank 3 as the directory holds it";
+  EXPECT_EQ(batch.progressText(), "Stopped: 2 of 10 read");
+  batch.OkCmd_Click();
+  const std::string file = Slurp(b.folder.file("bank.dat"));
+  ASSERT_EQ(file.size(), 60 * kFreqRecordLength) << "OK writes the two banks read, and only those";
+  EXPECT_EQ(DecodeFreqRecord(file.substr(59 * kFreqRecordLength, kFreqRecordLength), '.').frequency, "100.0600");
+
+  // A whole batch with one channel silent: that bank waits for it as today, and
+  // the one report comes at the end.
+  silent = 140;
+  ASSERT_TRUE(batch.start());
+  int ticks = 0;
+  for (; batch.running() && ticks < 500; ++ticks) {
+    EXPECT_EQ(b.reporter.messages.size(), 0u);
+    batch.tick();
+  }
+  EXPECT_EQ(ticks, 10 * 7 + kSilentTicksBound);
+  EXPECT_EQ(b.freq[300].frequency, "100.3000");
+  EXPECT_TRUE(b.poll.enabled() && b.hold.owner == nullptr);
+  EXPECT_EQ(b.reporter.messages, std::vector<std::string>{"1 of the 30 channels of bank 5 did not answer; they keep what the directory held."});
+  EXPECT_EQ(batch.progressText(), "Done: 10 of 10 read");
 }

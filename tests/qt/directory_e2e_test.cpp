@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iostream>
 #include <functional>
 
 #include "directory/qt/freq_dir_window.h"
@@ -142,4 +144,51 @@ TEST(DirectoryEndToEnd, ReadNameOkRestartAndTheNamesAreShown) {
   s.core.IDChannelBoxII_Enter("3", "2");
   EXPECT_TRUE(WaitUntil([&] { return s.core.status().IdChannelName == "Hospital Net"; }, 4000))
       << s.core.status().IdChannelName;
+}
+
+// "Read all banks" at 9600 baud: the window's Cancel part-way writes nothing; a
+// whole batch fills the directory, and OK writes all of bank.dat.
+TEST(DirectoryEndToEnd, ReadAllBanksThenCancelOrOk) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  sim::PtyScanner scanner(folder.path(), sim::QuietOptions(5));
+  if (!scanner.ok()) GTEST_SKIP() << "no pseudo-terminal here: " << scanner.error();
+  std::ofstream(folder.filePath("scandeck.ini").toStdString(), std::ios::binary)
+      << "[comm port]=1\r\n[comm speed]=9600,n,8,1\r\n";
+  const std::string bank_dat = folder.filePath("bank.dat").toStdString();
+  for (const bool ok : {false, true}) {
+    Session s(folder.path());
+    FreqDir* freq = s.freqDir();
+    auto* bar = freq->findChild<QProgressBar*>("ReadAllBar");
+    int controls = 0;
+    EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(freq, controls), std::vector<std::string>{});
+    QElapsedTimer timer;
+    timer.start();
+    freq->findChild<QPushButton*>("ReadAllCmd")->click();
+    EXPECT_TRUE(freq->findChild<QRadioButton*>("Option1")->isChecked()) << "the banks come from the scanner";
+    if (!ok) {
+      ASSERT_TRUE(WaitUntil([&] { return freq->batch().progress() == 2; }, 8000));
+      EXPECT_EQ(bar->format(), "Bank 3 of 10");
+      EXPECT_TRUE(bar->accessibleName().contains("Bank 3 of 10"));
+      freq->findChild<QPushButton*>("CancelCmd")->click();
+      EXPECT_TRUE(s.core.poll().enabled());
+      EXPECT_EQ(scandeck::testing::Slurp(bank_dat), "") << "the window's Cancel writes nothing";
+      continue;
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !freq->batch().running(); }, 60000));
+    std::cout << "[ measure ] Read all banks, 9600 baud: " << timer.elapsed() << " ms" << std::endl;
+    EXPECT_EQ(bar->format(), "Done: 10 of 10 read");
+    auto* grid = freq->findChild<QTableWidget*>("FreqList");
+    EXPECT_EQ(Cell(grid, 29, 0), "300");
+    EXPECT_EQ(s.core.freq()[61].frequency, "156.0500");
+    EXPECT_TRUE(s.core.poll().enabled());
+    for (const auto& e : s.desktop.events) EXPECT_EQ(e.find("did not answer"), std::string::npos) << e;
+    freq->findChild<QPushButton*>("OkCmd")->click();
+    const std::string written = scandeck::testing::Slurp(bank_dat);
+    ASSERT_EQ(written.size(), 300 * kFreqRecordLength);
+    for (int n : {1, 61, 300}) {
+      const FreqChannel c = DecodeFreqRecord(written.substr((n - 1) * kFreqRecordLength, kFreqRecordLength), '.');
+      EXPECT_EQ(c.frequency, s.core.freq()[n].frequency) << n;
+    }
+  }
 }

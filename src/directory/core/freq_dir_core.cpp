@@ -168,9 +168,9 @@ void FreqDirCore::DeleteImg_Click(std::string_view channel_box) {
   FormatGrid();
 }
 
-void FreqDirCore::WriteBank() {
+void FreqDirCore::WriteBank(int n) {
   if (!writeFile) return;
-  if (Failure f = scandeck::WriteBank(file_, dir_, bank_)) reporter_.report(EmailReport("Writting Bank Error : ", f));
+  if (Failure f = scandeck::WriteBank(file_, dir_, n)) reporter_.report(EmailReport("Writting Bank Error : ", f));
 }
 
 }  // namespace scandeck

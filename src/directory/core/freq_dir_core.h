@@ -67,7 +67,9 @@ class FreqDirCore {
   FreqDirCore& operator=(const FreqDirCore&) = delete;
 
   void FormatGrid();
-  void WriteBank();
+  void WriteBank() { WriteBank(bank_); }
+  // Writes bank n (1..10) as it is in the directory, when "File" is ticked.
+  void WriteBank(int n);
 
   int selectedBank() const { return bank_; }
   bool reading() const { return reading_; }

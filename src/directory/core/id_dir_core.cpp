@@ -253,9 +253,7 @@ void IdDirCore::DeleteImg_Click() {
   FormatGrid();
 }
 
-void IdDirCore::WriteBank() {
-  const int bank = ListValue(BankText);
-  const int g = idBank();
+void IdDirCore::WriteBank(int bank, int g) {
   if (!InLists(bank) || !InLists(g)) return;
   reportIf("Writting Bank Error : ", WriteIdBank(file_, dir_, bank, g));
 }

@@ -72,7 +72,9 @@ class IdDirCore {
   IdDirCore& operator=(const IdDirCore&) = delete;
 
   void FormatGrid();
-  void WriteBank();
+  void WriteBank() { WriteBank(ListValue(BankText), idBank()); }
+  // Writes ID bank g of bank `bank` as it is in the directory.
+  void WriteBank(int bank, int g);
 
   Phase phase() const { return phase_; }
   bool reading() const { return phase_ != Phase::Idle; }

@@ -178,6 +178,45 @@ DirectoryControls MakeDirectoryControls(QWidget* parent, const char* wait_captio
   return c;
 }
 
+BatchControls MakeBatchControls(QWidget* parent, const QString& caption) {
+  BatchControls c;
+  c.ReadAllCmd = new QPushButton(caption, parent);
+  c.ReadAllCmd->setObjectName("ReadAllCmd");
+  c.ReadAllBar = new QProgressBar(parent);
+  c.ReadAllBar->setObjectName("ReadAllBar");
+  c.ReadAllBar->setTextVisible(true);
+  // Wide enough for its longest text, which it draws inside itself.
+  c.ReadAllBar->setMinimumWidth(c.ReadAllBar->fontMetrics().horizontalAdvance("Stopped: 10 of 10 read") + 48);
+  c.ReadAllBar->hide();
+  c.CancelReadCmd = new QPushButton("Cancel read", parent);
+  c.CancelReadCmd->setObjectName("CancelReadCmd");
+  c.CancelReadCmd->setEnabled(false);
+  c.row = new QHBoxLayout;
+  c.row->addWidget(c.ReadAllCmd);
+  c.row->addWidget(c.ReadAllBar, 1);
+  c.row->addWidget(c.CancelReadCmd);
+  return c;
+}
+
+void ShowBatch(const BatchControls& c, const BatchRead& batch, bool reading) {
+  // The keyboard focus passes between the two buttons as they take turns, rather
+  // than falling to whatever comes next in the window.
+  const bool start = !reading && !batch.running();
+  if (batch.running()) c.CancelReadCmd->setEnabled(true);
+  if (start) c.ReadAllCmd->setEnabled(true);
+  if (batch.running() && c.ReadAllCmd->hasFocus()) c.CancelReadCmd->setFocus();
+  if (!batch.running() && c.CancelReadCmd->hasFocus() && start) c.ReadAllCmd->setFocus();
+  c.ReadAllCmd->setEnabled(start);
+  c.CancelReadCmd->setEnabled(batch.running());
+  if (batch.bank() == 0) return;
+  const QString text = ToQt(batch.progressText());
+  c.ReadAllBar->setRange(0, batch.banks());
+  c.ReadAllBar->setValue(batch.progress());
+  c.ReadAllBar->setFormat(text);
+  c.ReadAllBar->setAccessibleName("Read progress: " + text);
+  c.ReadAllBar->show();
+}
+
 QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setBuddy(buddy);

@@ -4,8 +4,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -14,6 +16,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "directory/core/batch_read.h"
 
 namespace scandeck::directory_ui {
 
@@ -46,6 +50,18 @@ struct DirectoryControls {
   QPushButton* CancelCmd;
 };
 DirectoryControls MakeDirectoryControls(QWidget* parent, const char* wait_caption);
+
+// A read of many banks: its button, its progress bar and its own Cancel, in one row.
+struct BatchControls {
+  QPushButton* ReadAllCmd = nullptr;
+  QProgressBar* ReadAllBar = nullptr;
+  QPushButton* CancelReadCmd = nullptr;
+  QHBoxLayout* row = nullptr;
+};
+BatchControls MakeBatchControls(QWidget* parent, const QString& caption);
+// The batch's state: which bank and how far, and which button may be pressed
+// (`reading`: a read of one bank is under way).
+void ShowBatch(const BatchControls& c, const BatchRead& batch, bool reading);
 
 // A caption label for `buddy`, so that the field's accessible name carries it.
 QLabel* Caption(const QString& text, QWidget* buddy, QWidget* parent);

@@ -16,7 +16,8 @@ using namespace directory_ui;
 FreqDir::FreqDir(ReadLink link, Desktop& desktop, FreqDirectory& dir, RecordFile& file, char decimal_separator,
                  QWidget* main_window)
     : DirectoryWindow(desktop, main_window, "FreqDir", "Freq. Directory - ScanDeck", "ChTimer"),
-      dir_(link, desktop, dir, file, decimal_separator) {
+      reports_(desktop),
+      dir_(link, reports_, dir, file, decimal_separator) {
 
   BankCmb = MakeBankList(this, "BankCmb", "Freq Bank");
   FreqList = MakeGrid(this, "FreqList", "Channels of the bank",
@@ -71,6 +72,7 @@ FreqDir::FreqDir(ReadLink link, Desktop& desktop, FreqDirectory& dir, RecordFile
   top->addSpacing(12);
   top->addWidget(WaitLbl);
   top->addStretch();
+  batchUi_ = MakeBatchControls(this, "Read all banks");
   auto* side = new QVBoxLayout;
   side->addWidget(shared.from);
   side->addWidget(shared.to);
@@ -87,6 +89,7 @@ FreqDir::FreqDir(ReadLink link, Desktop& desktop, FreqDirectory& dir, RecordFile
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addLayout(body, 1);
+  layout->addLayout(batchUi_.row);
 
   int grid_width = FreqList->frameWidth() * 2 + 24;
   for (int c = 0; c < FreqList->columnCount(); ++c)
@@ -105,6 +108,8 @@ FreqDir::FreqDir(ReadLink link, Desktop& desktop, FreqDirectory& dir, RecordFile
   connect(DeleteImg, &QToolButton::clicked, this, &FreqDir::DeleteImg_Click);
   connect(OkCmd, &QPushButton::clicked, this, &FreqDir::OkCmd_Click);
   connect(CancelCmd, &QPushButton::clicked, this, &FreqDir::CancelCmd_Click);
+  connect(batchUi_.ReadAllCmd, &QPushButton::clicked, this, &FreqDir::ReadAllCmd_Click);
+  connect(batchUi_.CancelReadCmd, &QPushButton::clicked, this, &FreqDir::CancelReadCmd_Click);
   connect(Option1, &QRadioButton::toggled, this, [this](bool on) { dir_.fromScanner = on; });
   connect(WriteFileChk, &QCheckBox::toggled, this, [this](bool on) { dir_.writeFile = on; });
 }
@@ -115,14 +120,16 @@ void FreqDir::showBank(int bank) {
 }
 
 void FreqDir::BankCmb_Click() {
-  if (closing_) return;
+  if (closing_ || batch_.running()) return;
+  batch_.chosen();
   dir_.BankCmb_Click(FromQt(BankCmb->currentText()));
   StartReading(dir_.reading());
   render();
 }
 
 void FreqDir::ChTimer_Timer() {
-  dir_.ChTimer_Timer();
+  if (batch_.running()) batch_.tick();
+  else dir_.ChTimer_Timer();
   if (!dir_.reading()) readTimer_.stop();
   render();
 }
@@ -151,13 +158,34 @@ void FreqDir::DeleteImg_Click() {
 }
 
 void FreqDir::OkCmd_Click() {
-  dir_.OkCmd_Click();
+  batch_.OkCmd_Click();
   close();
+}
+
+void FreqDir::ReadAllCmd_Click() {
+  if (closing_) return;
+  Option1->setChecked(true);
+  batch_.start();
+  StartReading(dir_.reading());
+  render();
+}
+
+void FreqDir::CancelReadCmd_Click() {
+  batch_.cancel();
+  readTimer_.stop();
+  render();
 }
 
 void FreqDir::render() {
   WaitLbl->setText(ToQt(dir_.waitText()));
   WaitLbl->setVisible(dir_.waitVisible());
+  ShowBatch(batchUi_, batch_, dir_.reading());
+  // A choice in the bank lists waits for the batch; the lists show the bank it reads
+  // (disabled, an editable list would lose its name for a screen reader).
+  if (batch_.running() && BankCmb->currentText() != QString::number(dir_.selectedBank())) {
+    const QSignalBlocker quiet(BankCmb);
+    BankCmb->setCurrentIndex(BankCmb->findText(QString::number(dir_.selectedBank())));
+  }
   if (shown_version_ == dir_.gridVersion()) return;
   shown_version_ = dir_.gridVersion();
   SetHeader(FreqList, std::vector<std::string_view>(kFreqGridHeader.begin(), kFreqGridHeader.end()));

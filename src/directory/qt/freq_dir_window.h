@@ -10,7 +10,9 @@
 #include <QTableWidget>
 #include <QToolButton>
 
+#include "directory/core/batch_read.h"
 #include "directory/core/freq_dir_core.h"
+#include "directory/qt/directory_widgets.h"
 #include "directory/qt/directory_window.h"
 
 namespace scandeck {
@@ -30,16 +32,26 @@ class FreqDir final : public DirectoryWindow {
   void DeleteImg_Click();
   void OkCmd_Click();
   void CancelCmd_Click() { close(); }
+  // "Read all banks": banks 1 to 10 from the scanner, one after another.
+  void ReadAllCmd_Click();
+  void CancelReadCmd_Click();
   FreqDirCore& core() { return dir_; }
+  BatchRead& batch() { return batch_; }
   QTimer& chTimer() { return readTimer_; }
 
  protected:
-  void endRead() override { dir_.Close(); }
+  void endRead() override {
+    batch_.cancel();
+    dir_.Close();
+  }
 
  private:
   void render();
 
+  GatheredReports reports_;
   FreqDirCore dir_;
+  FreqBankRead bank_read_{dir_};
+  BatchRead batch_{bank_read_, reports_, "Bank"};
   int shown_version_ = -1;
 
   QComboBox* BankCmb;
@@ -57,6 +69,7 @@ class FreqDir final : public DirectoryWindow {
   QLabel* WaitLbl;
   QPushButton* OkCmd;
   QPushButton* CancelCmd;
+  directory_ui::BatchControls batchUi_;
 };
 
 }  // namespace scandeck

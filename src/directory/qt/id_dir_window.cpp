@@ -20,7 +20,8 @@ constexpr int kNameBoxLength = 41;
 IDdir::IDdir(ReadLink link, Desktop& desktop, const Clock& clock, IdDirectory& dir, RecordFile& file,
              QWidget* main_window)
     : DirectoryWindow(desktop, main_window, "IDdir", "ID Directory", "IDTimer"),
-      dir_(link, desktop, clock, dir, file) {
+      reports_(desktop),
+      dir_(link, reports_, clock, dir, file) {
   content_ = new QWidget(this);
 
   BankCmb = MakeBankList(content_, "BankCmb", "Freq Bank");
@@ -106,8 +107,12 @@ IDdir::IDdir(ReadLink link, Desktop& desktop, const Clock& clock, IdDirectory& d
   inner->setContentsMargins(0, 0, 0, 0);
   inner->addLayout(top);
   inner->addLayout(body, 1);
+  // Outside the content, which no input reaches during a bank's pause: the
+  // batch's own Cancel stays usable through the whole batch.
+  batchUi_ = MakeBatchControls(this, "Read the whole trunk bank");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(content_);
+  layout->addLayout(batchUi_.row);
 
   int grid_width = IDList->frameWidth() * 2 + 24;
   for (int c = 0; c < IDList->columnCount(); ++c) grid_width += IDList->columnWidth(c);
@@ -127,6 +132,8 @@ IDdir::IDdir(ReadLink link, Desktop& desktop, const Clock& clock, IdDirectory& d
   connect(DeleteImg, &QToolButton::clicked, this, &IDdir::DeleteImg_Click);
   connect(OkCmd, &QPushButton::clicked, this, &IDdir::OkCmd_Click);
   connect(CancelCmd, &QPushButton::clicked, this, &IDdir::CancelCmd_Click);
+  connect(batchUi_.ReadAllCmd, &QPushButton::clicked, this, &IDdir::ReadAllCmd_Click);
+  connect(batchUi_.CancelReadCmd, &QPushButton::clicked, this, &IDdir::CancelReadCmd_Click);
   connect(Option1, &QRadioButton::toggled, this, [this](bool on) { dir_.fromScanner = on; });
 }
 
@@ -145,7 +152,8 @@ void IDdir::showBank(int bank) {
 }
 
 void IDdir::IDBankCmb_Click() {
-  if (closing_) return;
+  if (closing_ || batch_.running()) return;
+  batch_.chosen();
   syncLists();
   dir_.IDBankCmb_Click();
   StartReading(dir_.reading());
@@ -153,7 +161,8 @@ void IDdir::IDBankCmb_Click() {
 }
 
 void IDdir::IDTimer_Timer() {
-  dir_.IDTimer_Timer();
+  if (batch_.running()) batch_.tick();
+  else dir_.IDTimer_Timer();
   if (!dir_.reading()) {
     readTimer_.stop();
   } else if (dir_.phase() == IdDirCore::Phase::Pause) {
@@ -221,9 +230,24 @@ void IDdir::DeleteImg_Click() {
 }
 
 void IDdir::OkCmd_Click() {
-  syncLists();
-  dir_.OkCmd_Click();
+  if (!batch_.running()) syncLists();
+  batch_.OkCmd_Click();
   close();
+}
+
+void IDdir::ReadAllCmd_Click() {
+  if (closing_) return;
+  syncLists();
+  Option1->setChecked(true);
+  batch_.start();
+  StartReading(dir_.reading());
+  render();
+}
+
+void IDdir::CancelReadCmd_Click() {
+  batch_.cancel();
+  readTimer_.stop();
+  render();
 }
 
 void IDdir::render() {
@@ -235,6 +259,13 @@ void IDdir::render() {
   SystemLbl->setAccessibleName("Trunked system: " + (dir_.systemText().empty() ? QString("none") : ToQt(dir_.systemText())));
   // No input reaches the window while the read waits for the scanner's replies.
   content_->setEnabled(!dir_.inputBlocked());
+  ShowBatch(batchUi_, batch_, dir_.reading());
+  // A choice in the bank lists waits for the batch; the lists show the bank it reads
+  // (disabled, an editable list would lose its name for a screen reader).
+  if (batch_.running() && IDBankCmb->currentText() != ToQt(dir_.IDBankText)) {
+    const QSignalBlocker quiet(IDBankCmb);
+    IDBankCmb->setCurrentIndex(IDBankCmb->findText(ToQt(dir_.IDBankText)));
+  }
   if (shown_version_ == dir_.gridVersion()) return;
   shown_version_ = dir_.gridVersion();
   FillGrid(IDList, dir_.grid());

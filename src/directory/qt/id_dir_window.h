@@ -11,7 +11,9 @@
 #include <QTableWidget>
 #include <QToolButton>
 
+#include "directory/core/batch_read.h"
 #include "directory/core/id_dir_core.h"
+#include "directory/qt/directory_widgets.h"
 #include "directory/qt/directory_window.h"
 
 namespace scandeck {
@@ -33,18 +35,28 @@ class IDdir final : public DirectoryWindow {
   void DeleteImg_Click();
   void OkCmd_Click();
   void CancelCmd_Click() { close(); }
+  // "Read the whole trunk bank": the ten ID banks of the chosen bank, one after another.
+  void ReadAllCmd_Click();
+  void CancelReadCmd_Click();
   IdDirCore& core() { return dir_; }
+  BatchRead& batch() { return batch_; }
   QTimer& idTimer() { return readTimer_; }
 
  protected:
-  void endRead() override { dir_.Close(); }
+  void endRead() override {
+    batch_.cancel();
+    dir_.Close();
+  }
 
  private:
   void syncLists();
   IdPanel typedPanel() const;
   void render();
 
+  GatheredReports reports_;
   IdDirCore dir_;
+  IdBankRead bank_read_{dir_};
+  BatchRead batch_{bank_read_, reports_, "ID bank"};
   int shown_version_ = -1;
   bool changing_name_ = false;
 
@@ -67,6 +79,7 @@ class IDdir final : public DirectoryWindow {
   QLabel* WaitLbl;
   QPushButton* OkCmd;
   QPushButton* CancelCmd;
+  directory_ui::BatchControls batchUi_;
 };
 
 }  // namespace scandeck
