@@ -3,6 +3,8 @@
 // reading every bank in one go.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -381,4 +383,37 @@ TEST(BatchReads, BankAfterBankAsTodayCancelKeepsNothingOfTheUnfinishedBank) {
   EXPECT_TRUE(b.poll.enabled() && b.hold.owner == nullptr);
   EXPECT_EQ(b.reporter.messages, std::vector<std::string>{"1 of the 30 channels of bank 5 did not answer; they keep what the directory held."});
   EXPECT_EQ(batch.progressText(), "Done: 10 of 10 read");
+}
+
+TEST(BatchReads, TheWholeTrunkBankIsItsTenIdBanksEachReadAsToday) {
+  Bench b;
+  GatheredReports reports{b.reporter};
+  IdDirCore ids{ReadLink(b.link, b.poll, b.hold), reports, b.clock, b.ids, b.id_file};
+  IdBankRead bank_read{ids};
+  BatchRead batch{bank_read, reports, "ID Bank"};
+  b.port.on_write = [&] {
+    const std::string last = b.port.commands().back();
+    if (last == "TB") b.port.incoming += "TB B SYSTEM TWO\r";
+    if (last.rfind("IC ", 0) == 0) b.port.incoming += last + " " + std::to_string(last[3] - 'A' + 1) + "-0" + last[4] + "\r";
+  };
+  ids.BankText = "2";
+  ASSERT_TRUE(batch.start());
+  int ticks = 0;
+  for (; batch.running() && ticks < 2000; ++ticks) {
+    batch.tick();
+    b.clock.advance(50ms);  // the pause after each ID bank runs on the clock
+  }
+  const std::vector<std::string> sent = b.sent();
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "IDF"), 10) << "one of today's reads for each ID bank";
+  EXPECT_EQ(std::vector(sent.begin(), sent.begin() + 13),
+            (std::vector<std::string>{"QUF", "IDF", "TB", "IC A0", "IC A1", "IC A2", "IC A3", "IC A4", "IC A5", "IC A6",
+                                       "IC A7", "IC A8", "IC A9"}));
+  EXPECT_EQ(b.ids.at(2, 100).id, "10-00");
+  EXPECT_EQ(b.ids.at(3, 1).id, "") << "only the chosen trunk bank";
+  EXPECT_TRUE(b.poll.enabled() && b.hold.owner == nullptr);
+  EXPECT_EQ(batch.progressText(), "Done: 10 of 10 read");
+  batch.OkCmd_Click();
+  const std::string file = Slurp(b.folder.file("idbank.dat"));
+  ASSERT_EQ(file.size(), 200 * kIdRecordLength) << "OK writes trunk bank 2";
+  EXPECT_EQ(DecodeIdRecord(file.substr(199 * kIdRecordLength, kIdRecordLength)).id, "10-00");
 }
