@@ -175,19 +175,39 @@ def drive(orca, scanner, folder):
     key("KP_Enter")
     expect(orca.wait_for(r"lockout", 3), r"^L/O, lockout off push button")  # the focus stayed
 
-    # More keys and the bank indicators further on.
+    # More keys and the bank indicators further on, then the text boxes: each spoken
+    # on its first visit.
     heard = []
-    for _ in range(26):
+    for _ in range(50):
         key("Tab")
         heard += orca.said()
+        if any(u.startswith("Upper text") for u in heard):
+            break
     expect(heard, r"^TRUNK key, ", r"^2, ID bank 2 selected", r"^1, ID bank 1 not selected", r"^SCAN key, ",
-           r"^Key eight, function key")
+           r"^Key eight, function key", r"^Freq Ch text", r"^ID Ch text", r"^ID Ch, channel in the ID bank.* text",
+           r"^Lower text", r"^Upper text")
 
     # The menus with their unavailable entries.
     key("alt+f", "Down", "Down", "Down", "Down", "Escape", "Escape")
     expect(orca.said(), r"^See Data  Computer <=> Bc245", r"^Upgrade \(need internet access\) grayed")
-    key("alt+o", "Down", "Down", "Down", "Down", "Down", "Escape", "Escape")
-    expect(orca.said(), r"^Log Function grayed", r"^Mute", r"^Announcements")
+    # Checkable entries with their state, checked or not.
+    key("alt+o", "Down", "Down", "Down", "Down", "Down", "Right", "Down", "Down", "Escape", "Escape", "Escape")
+    expect(orca.said(), r"^Log Function grayed", r"^Set Light Permanent check box not checked",
+           r"^Mute check box not checked", r"^Announcements", r"^Announce Talkgroups check box not checked",
+           r"^Announce Talkgroups and Channels check box checked")
+
+    # The setup window: Tab lands on the chosen option of each group (9600 here).
+    key("alt+f", "Down", "Return")
+    heard = orca.wait_for(r"ScanPad", 4)
+    for _ in range(6):
+        key("Tab")
+        heard += orca.said()
+        if any("Bds" in u for u in heard):
+            break
+    expect(heard, r"^Com 1, scanner on serial port 1", r"^9600 Bds, scanner speed")
+    check(not any("2400 Bds" in u for u in heard), "the setup window's Tab passes over the speeds not chosen")
+    key("Escape")
+    orca.wait_for(r"ScanDeck frame", 3)
 
     # The frequency directory's grid: a row and its cells.
     key("alt+e", "Down", "Return")

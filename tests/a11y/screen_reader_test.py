@@ -128,12 +128,16 @@ def expect_names(nodes, names):
         check(named(nodes, name), "a showing element named %r" % name)
 
 
+# A checkable menu entry is a check box, so that a screen reader says "not checked".
+MENU_ENTRY_ROLES = ("menu item", "check box")
+
+
 def expect_menu_check(app, name, checked, timeout=3.0):
     """A menu's check state can reach the bus a moment after the names of the same tick."""
     end = time.time() + timeout
     while True:
         nodes = read_tree(app)
-        items = [n for n in nodes if n["name"] == name and "menu item" in n["role"]]
+        items = [n for n in nodes if n["name"] == name and n["role"] in MENU_ENTRY_ROLES]
         if (items and items[0]["checked"] == checked) or time.time() >= end:
             break
         pump(0.1)
@@ -268,7 +272,7 @@ def main():
         with open(ini, "rb") as f:
             before = f.read()
         for name in ["Log Enable", "Setup General Log", "Setup Statistics Log"]:
-            entry = find_node(app, name, "menu item")
+            entry = find_node(app, name, "menu item") or find_node(app, name, "check box")
             check(entry is not None and not entry.getState().contains(pyatspi.STATE_ENABLED),
                   "%r is itself unavailable" % name)
             if entry is not None:

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -55,6 +56,27 @@ TEST(SetupWindow, OpensOnTheCurrentSettings) {
   int controls = 0;
   EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(&window, controls), std::vector<std::string>{});
   EXPECT_GE(controls, 11);
+}
+
+// Each group is one Tab stop that lands on the chosen option; an arrow chooses and
+// the stop follows the choice.
+TEST(SetupWindow, TabLandsOnTheChosenOptionOfEachGroup) {
+  SetupRig setup("[comm port]=3\r\n[comm speed]=9600,n,8,1\r\n");
+  Start window(setup.core->CurrentSetupChoice(), setup.core->CurrentSetupPorts({}), nullptr);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  auto focus = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); };
+  window.findChild<QLineEdit*>("UserNameBox")->setFocus(Qt::TabFocusReason);
+  const std::pair<Qt::Key, const char*> steps[] = {
+      {Qt::Key_Tab, "Text1"},        {Qt::Key_Tab, "Options3"},    {Qt::Key_Tab, "options23"},
+      {Qt::Key_Backtab, "Options3"}, {Qt::Key_Tab, "options23"},   {Qt::Key_Right, "options24"},
+      {Qt::Key_Backtab, "Options3"}, {Qt::Key_Tab, "options24"}};
+  for (const auto& [key, lands] : steps) {
+    QTest::keyClick(QApplication::focusWidget(), key);
+    EXPECT_EQ(focus().toStdString(), lands) << key;
+  }
+  EXPECT_TRUE(Checked(window, "options24"));
 }
 
 TEST(SetupWindow, OkWritesTheChoiceSaysSoAndEndsTheProcess) {

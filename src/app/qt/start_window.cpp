@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "common/qt/click_label.h"
+#include "common/qt/option_groups.h"
 #include "common/qt/qt_text.h"
 
 namespace scandeck {
@@ -158,6 +159,8 @@ Start::Start(const SetupChoice& current, const SetupPorts& ports, std::function<
   // Load: nothing is chosen unless the current settings name an offered option.
   if (current.port) Options->button(*current.port)->setChecked(true);
   if (current.speed) options2->button(*current.speed)->setChecked(true);
+  TabLandsOnChosen(Options->buttons());
+  TabLandsOnChosen(options2->buttons());
 }
 
 SetupChoice Start::choice() const {

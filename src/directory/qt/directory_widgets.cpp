@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/core/type_codes.h"
+#include "common/qt/option_groups.h"
 #include "common/qt/qt_text.h"
 #include "common/qt/twips.h"
 
@@ -148,6 +149,7 @@ DirectoryControls MakeDirectoryControls(QWidget* parent, const char* wait_captio
   c.Option2->setObjectName("Option2");
   c.Option2->setAccessibleName("File, data from the file");
   c.Option2->setChecked(true);
+  TabLandsOnChosen({c.Option1, c.Option2});
   auto* from_layout = new QVBoxLayout(c.from);
   from_layout->addWidget(c.Option1);
   from_layout->addWidget(c.Option2);

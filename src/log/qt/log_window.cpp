@@ -12,6 +12,7 @@
 
 #include "common/qt/click_label.h"
 #include "common/qt/controls.h"
+#include "common/qt/option_groups.h"
 #include "common/qt/pictures.h"
 #include "common/qt/qt_text.h"
 #include "log/core/activity_log.h"
@@ -56,6 +57,7 @@ Log::Log(const LogSettings& settings, std::function<void(const LogSetupForm&)> c
   auto* options = new QButtonGroup(this);
   options->addButton(Option1);
   options->addButton(Option2);
+  TabLandsOnChosen(options->buttons());
   FileNameBox = new QLineEdit(fileGroup);
   FileNameBox->setObjectName("FileNameBox");
   FileNameBox->setAccessibleName("Specific Name :, the log file's name");

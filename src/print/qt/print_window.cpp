@@ -19,6 +19,7 @@
 #include "common/core/desktop.h"
 #include "common/qt/click_label.h"
 #include "common/qt/controls.h"
+#include "common/qt/option_groups.h"
 #include "common/qt/pictures.h"
 #include "common/qt/qt_text.h"
 #include "directory/core/freq_directory.h"
@@ -98,6 +99,7 @@ PrintFrm::PrintFrm(const FreqDirectory& freq, const IdDirectory& ids, const std:
   FreqOption->setChecked(true);
   IDOption = new QRadioButton("IDs", data);
   IDOption->setObjectName("IDOption");
+  TabLandsOnChosen({FreqOption, IDOption});
   FreqBankCmb = BankList("FreqBankCmb", data);
   IDBankCmb = BankList("IDBankCmb", data);
   InfoLbl = new QLabel(data);
