@@ -8,12 +8,10 @@
 
 #include "heard/core/heard_names.h"
 #include "status/core/process_replies.h"
-#include "support/fake_port.h"
+#include "support/status_rig.h"
 #include "support/temp_dir.h"
 
 using namespace scandeck;
-using scandeck::testing::FakePort;
-using scandeck::testing::ListReporter;
 using scandeck::testing::Slurp;
 using scandeck::testing::Spit;
 using scandeck::testing::TempDir;
@@ -27,9 +25,8 @@ std::int64_t LocalEpochMs(int year, int month, int day, int hour, int minute, in
   return static_cast<std::int64_t>(std::mktime(&tm)) * 1000;
 }
 
-struct HeardRig {
+struct HeardRig : scandeck::testing::StatusRig {
   explicit HeardRig(std::size_t cap = HeardList::kDefaultCap) : list(clock, 0, cap) {
-    port.is_open = true;
     processor.setActivityEvents(&list);
     list.setAlertRule([this](const HeardKey& key) { return marks.marked(key); });
   }
@@ -44,9 +41,7 @@ struct HeardRig {
         clock.advance(std::chrono::seconds{std::stoi(step.substr(5))});
         continue;
       }
-      port.incoming += step + '\r';
-      link.CollectReplies();
-      processor.ProcessReplies(link.replies());
+      feed({step});
     }
   }
   // "C 155.3250 2x 8s" or "T 3/400-12 1x 6s active", one per row in row order.
@@ -60,15 +55,6 @@ struct HeardRig {
     return out.str();
   }
   ManualClock clock;
-  FakePort port;
-  PagCom pag{port};
-  ListReporter reporter;
-  Link link{pag, reporter};
-  ScannerStatus status;
-  CompactView compact;
-  FreqDirectory channels;
-  IdDirectory talkgroups;
-  StatusProcessor processor{link, reporter, status, compact, channels, talkgroups, '.'};
   AlertMarks marks;
   HeardList list;
 };

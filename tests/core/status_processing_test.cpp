@@ -8,6 +8,7 @@
 #include "status/core/process_replies.h"
 #include "status/core/status_sweep.h"
 #include "support/fake_port.h"
+#include "support/status_rig.h"
 
 using namespace scandeck;
 using scandeck::testing::FakePort;
@@ -16,31 +17,12 @@ using Sent = std::vector<std::string>;
 
 namespace {
 
-class StatusTest : public ::testing::Test {
+class StatusTest : public ::testing::Test, protected scandeck::testing::StatusRig {
  protected:
-  StatusTest() { port.is_open = true; }
-
-  // One tick's replies; returns what processing wrote.
-  Sent tick(const std::vector<std::string>& replies) {
-    port.written.clear();
-    for (const auto& r : replies) port.incoming += r + '\r';
-    link.CollectReplies();
-    processor.ProcessReplies(link.replies());
-    return port.commands();
-  }
+  Sent tick(const std::vector<std::string>& replies) { return feed(replies); }
   void talkgroup(int bank, int entry, const char* id, const char* name, const char* type) {
     *talkgroups.find(bank, entry) = IdEntry{"", id, type, name, "", ""};
   }
-
-  FakePort port;
-  PagCom pag{port};
-  ListReporter reporter;
-  Link link{pag, reporter};
-  ScannerStatus status;
-  CompactView compact;
-  FreqDirectory channels;
-  IdDirectory talkgroups;
-  StatusProcessor processor{link, reporter, status, compact, channels, talkgroups, '.'};
 };
 
 TEST_F(StatusTest, FlagsAndAudioReadTheThirdCharacter) {

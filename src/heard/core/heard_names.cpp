@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/core/csv.h"
 #include "common/core/platform.h"
 #include "common/core/safe_write.h"
 #include "common/core/text.h"
@@ -21,31 +22,6 @@ int TrunkBankNumber(std::string_view text) {
     return 0;
   const int bank = std::stoi(std::string(text));
   return bank >= 1 && bank <= kIdBanks ? bank : 0;
-}
-
-std::string Utf8(std::string_view latin1) {
-  std::string out;
-  for (const char c : latin1) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      out += c;
-    } else {
-      out += static_cast<char>(0xC0 | (byte >> 6));
-      out += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return out;
-}
-
-std::string CsvField(std::string_view latin1) {
-  const std::string text = Utf8(latin1);
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
 }
 
 }  // namespace
@@ -180,7 +156,7 @@ std::string HeardCsv(const HeardList& list, const FreqDirectory& channels, const
     for (const std::string& field : fields) {
       if (!first) out += ',';
       first = false;
-      out += CsvField(field);
+      out += CsvField(Latin1ToUtf8(field));
     }
     out += "\r\n";
   }

@@ -16,7 +16,7 @@ void Row(std::string& out, std::initializer_list<std::string_view> fields) {
   for (std::string_view f : fields) {
     if (!first) out += ',';
     first = false;
-    out += CsvField(ToUtf8(f));
+    out += CsvField(Latin1ToUtf8(f));
   }
   out += "\r\n";
 }
@@ -28,33 +28,6 @@ std::string DotFrequency(std::string text) {
 }
 
 }  // namespace
-
-std::string ToUtf8(std::string_view latin1) {
-  std::string out;
-  out.reserve(latin1.size());
-  for (char ch : latin1) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      out += ch;
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-std::string CsvField(std::string_view text) {
-  const bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos ||
-                     (!text.empty() && (text.front() == ' ' || text.back() == ' ' || text.front() == '\t' || text.back() == '\t'));
-  if (!quote) return std::string(text);
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
 
 std::string ExportDirectories(const FreqDirectory& channels, const IdDirectory& talkgroups, const ExportChoice& choice) {
   std::string out = "\xEF\xBB\xBF";

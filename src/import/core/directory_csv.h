@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/core/csv.h"
 #include "directory/core/freq_directory.h"
 #include "directory/core/id_directory.h"
 #include "import/core/list_format.h"
@@ -25,9 +26,7 @@ struct ExportChoice {
 // RFC 4180 CSV: UTF-8 with a byte-order mark, CRLF line ends, a header row.
 std::string ExportDirectories(const FreqDirectory& channels, const IdDirectory& talkgroups, const ExportChoice& choice);
 // One field quoted when it must be (delimiter, quote, line end, or blanks at an end).
-std::string CsvField(std::string_view utf8);
 // Latin-1 to UTF-8.
-std::string ToUtf8(std::string_view latin1);
 
 bool IsScanDeckHeader(const std::vector<std::string>& cells);
 void ReadScanDeckRows(const ListText& text, ImportList& list);

@@ -262,7 +262,7 @@ std::string NotInDirectoryCsv(const ImportPreview& preview) {
   std::string out = "\xEF\xBB\xBF";
   out += preview.talkgroups ? "Line,ID,Name,Tag\r\n" : "Line,Frequency,Name,Tag\r\n";
   for (const NotInDirectory& n : preview.notFound)
-    out += std::to_string(n.line) + "," + CsvField(n.key) + "," + CsvField(ToUtf8(n.name)) + "," + CsvField(ToUtf8(n.tag)) + "\r\n";
+    out += std::to_string(n.line) + "," + CsvField(n.key) + "," + CsvField(Latin1ToUtf8(n.name)) + "," + CsvField(Latin1ToUtf8(n.tag)) + "\r\n";
   return out;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/core/csv.h"
 #include "common/core/safe_write.h"
 #include "common/core/text.h"
 #include "common/core/type_codes.h"
@@ -92,7 +93,7 @@ int List(const Args& a, Folder& f) {
     for (int n = 1; n <= kFreqChannels; ++n) {
       const FreqChannel& c = (*f.channels)[n];
       if ((a.bank && (n - 1) / kChannelsPerBank + 1 != a.bank) || (FrequencyUnits(c.frequency) == 0 && c.name.empty())) continue;
-      std::printf("Ch %3d  %s  %-3s  %s\n", n, c.frequency.c_str(), c.type.c_str(), ToUtf8(c.name).c_str());
+      std::printf("Ch %3d  %s  %-3s  %s\n", n, c.frequency.c_str(), c.type.c_str(), Latin1ToUtf8(c.name).c_str());
     }
   if (all || a.what == "talkgroups")
     for (int b = 1; b <= kIdBanks; ++b) {
@@ -101,7 +102,7 @@ int List(const Args& a, Folder& f) {
         const IdEntry& t = f.talkgroups->at(b, e);
         if (TrimBlanks(Field(t.id)).empty() && Field(t.name).empty()) continue;
         std::printf("Bank %2d  %-5s  %-6s  %-3s  %s\n", b, Field(t.channel).c_str(), Field(t.id).c_str(),
-                    Field(t.type).c_str(), ToUtf8(Field(t.name)).c_str());
+                    Field(t.type).c_str(), Latin1ToUtf8(Field(t.name)).c_str());
       }
     }
   return kOk;
@@ -114,10 +115,10 @@ void PrintPreview(const ImportPreview& p, const std::string& file) {
               p.changes.size(), p.kept, p.same, p.notFound.size(), p.skipped.count, p.cut, p.replaced);
   for (const PreviewChange& c : p.changes)
     std::printf("change  line %d  %s  %s (%s)  \"%s\" %s -> \"%s\" %s%s\n", c.line, c.where.c_str(), c.key.c_str(),
-                c.matchedBy.c_str(), ToUtf8(c.oldName).c_str(), c.oldType.c_str(), ToUtf8(c.newName).c_str(),
+                c.matchedBy.c_str(), Latin1ToUtf8(c.oldName).c_str(), c.oldType.c_str(), Latin1ToUtf8(c.newName).c_str(),
                 c.newType.c_str(), c.cut ? "  [cut]" : "");
   for (const NotInDirectory& n : p.notFound)
-    std::printf("not in the directory  line %d  %s  %s\n", n.line, n.key.c_str(), ToUtf8(n.name).c_str());
+    std::printf("not in the directory  line %d  %s  %s\n", n.line, n.key.c_str(), Latin1ToUtf8(n.name).c_str());
   for (const SkippedLine& s : p.skipped.lines) std::printf("skipped  line %d  %s\n", s.line, s.reason.c_str());
   if (p.skipped.count > static_cast<int>(p.skipped.lines.size()))
     std::printf("skipped  %d more lines\n", p.skipped.count - static_cast<int>(p.skipped.lines.size()));

@@ -21,19 +21,6 @@ std::string PercentEncode(std::string_view bytes) {
   return out;
 }
 
-std::string Latin1ToUtf8(std::string_view latin1) {
-  std::string out;
-  for (unsigned char c : latin1) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 std::string Base64(std::string_view bytes) {
   static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;

@@ -9,13 +9,13 @@
 #include <string_view>
 
 #include "common/core/clock.h"
+#include "common/core/csv.h"
 
 namespace scandeck {
 
 // Every byte but the unreserved characters as %XX, so "&", "#", "+" or "/" in a
 // value never splits the query.
 std::string PercentEncode(std::string_view bytes);
-std::string Latin1ToUtf8(std::string_view latin1);
 std::string Base64(std::string_view bytes);
 
 struct IcecastTarget {
