@@ -71,7 +71,8 @@ struct TwoTalkgroups {
   IdDirectory talkgroups;
   RecordFile freq_file, id_file;
   DesktopNotifier notifier;  // not reached: nothing marked is heard
-  HeardSession session{clock, {channels, freq_file, talkgroups, id_file, desktop, folder.path.string(), {}, {}}, notifier, nullptr};
+  HeardSession session{clock, {channels, freq_file, talkgroups, id_file, desktop, folder.path.string(), {}, {}},
+                       notifier, nullptr};
   HeardWindow& window = session.show();
   TwoTalkgroups() {
     *talkgroups.find(3, 12) = IdEntry{"2-2", "400-12", "FDP", "Fireground 12", " ", ""};

@@ -243,8 +243,8 @@ void HeardWindow::nameRow(const QModelIndex& view_index) {
     }
     return;
   }
-  auto* editor = new HeardNameEditor(channel ? QString("Channel %1, %2").arg(entry.number).arg(ToQt(key.id)) : Describe(key),
-                                     entry, this);
+  const QString what = channel ? QString("Channel %1, %2").arg(entry.number).arg(ToQt(key.id)) : Describe(key);
+  auto* editor = new HeardNameEditor(what, entry, this);
   editor->setAttribute(Qt::WA_DeleteOnClose);
   editor_ = editor;
   connect(editor, &QDialog::accepted, this, [this, editor, key] { saveName(key, editor->type(), editor->name()); });
