@@ -1,10 +1,13 @@
 // The Heard window against the simulated scanner: after minutes of traffic on a
 // manual clock the list agrees with what the scanner says it transmitted; naming a
-// row reaches the file and the main display. Alerts on a real notification server
-// are in tests/heard/run.sh.
+// row reaches the file and the main display. The window and its name window against
+// what a user or an assistive tool does. Alerts on a real notification server are in
+// tests/heard/run.sh.
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -13,6 +16,7 @@
 #include "common/core/text.h"
 #include "heard/qt/heard_window.h"
 #include "support/sim_session.h"
+#include "support/wait_until.h"
 
 using namespace scandeck;
 
@@ -58,6 +62,32 @@ struct Traffic : scandeck::testing::SimSession {
   }
 };
 
+// Heard in trunk bank 3: talkgroup 400-12, in the ID directory, and 400-13, not in it.
+struct TwoTalkgroups {
+  scandeck::testing::TempDir folder;
+  scandeck::testing::FakeDesktop desktop;
+  ManualClock clock;
+  FreqDirectory channels;
+  IdDirectory talkgroups;
+  RecordFile freq_file, id_file;
+  DesktopNotifier notifier;  // not reached: nothing marked is heard
+  HeardSession session{clock, {channels, freq_file, talkgroups, id_file, desktop, folder.path.string(), {}, {}},
+                       notifier, nullptr};
+  HeardWindow& window = session.show();
+  TwoTalkgroups() {
+    *talkgroups.find(3, 12) = IdEntry{"2-2", "400-12", "FDP", "Fireground 12", " ", ""};
+    for (const char* id : {"400-12", "400-13"}) session.list().talkgroupStarted("3", id);
+    session.tick();
+  }
+  QModelIndex row(const char* id) {
+    const QAbstractItemModel* view = window.table().model();
+    return view->match(view->index(0, HeardModel::Number), Qt::DisplayRole, id, 1, Qt::MatchExactly).value(0);
+  }
+  QAccessibleActionInterface* actions(const char* button) {
+    return QAccessible::queryAccessibleInterface(window.findChild<QPushButton*>(button))->actionInterface();
+  }
+};
+
 }  // namespace
 
 TEST(HeardAgainstSimulator, CountsAndActiveTimesAgreeWithWhatTheScannerSent) {
@@ -100,14 +130,12 @@ TEST(HeardAgainstSimulator, NamingARowWritesTheRecordAndTheMainDisplayShowsIt) {
   for (int i = 0; i < 20 * 60 * 5 && t.core->status().FrequencyText != frequency; ++i) t.ticks(1);
   ASSERT_EQ(t.core->status().FrequencyText, frequency);
   t.core->freq()[42].frequency = frequency;
-  QTimer::singleShot(0, [] {
-    auto* editor = qobject_cast<HeardNameEditor*>(QApplication::activeModalWidget());
-    ASSERT_NE(editor, nullptr);
-    editor->findChild<QComboBox*>("TypeCmb")->setCurrentText("FDP");
-    editor->findChild<QLineEdit*>("NameBox")->setText("Station 42 Dispatch");
-    editor->accept();
-  });
   t.window->heard().window()->nameRow(t.viewRowOf(frequency));
+  HeardNameEditor* editor = t.window->heard().window()->nameEditor();
+  ASSERT_NE(editor, nullptr);
+  editor->findChild<QComboBox*>("TypeCmb")->setCurrentText("FDP");
+  editor->findChild<QLineEdit*>("NameBox")->setText("Station 42 Dispatch");
+  editor->accept();
   EXPECT_EQ(t.viewRowOf(frequency).siblingAtColumn(HeardModel::Name).data().toString(), "Station 42 Dispatch");
 
   RecordFile file;
@@ -148,4 +176,62 @@ TEST(HeardAlerts, ReachTheSessionsNotificationServerOncePerActivity) {
     tick();
   }
   QTest::qWait(500);  // the calls are asynchronous: let them leave
+}
+
+TEST(HeardWindow, ADoubleClickOrEnterNamesTheRowOnce) {
+  // A double-click emits doubleClicked and activated, Enter activated only. The stored
+  // talkgroup gets a name window, the other the question where to store it.
+  for (const char* id : {"400-12", "400-13"}) {
+    for (const bool enter : {false, true}) {
+      TwoTalkgroups h;
+      h.desktop.answer_yes = false;
+      QTableView& table = h.window.table();
+      table.setCurrentIndex(h.row(id));
+      const QPoint at = table.visualRect(table.currentIndex()).center();
+      if (enter) {
+        QTest::keyClick(&table, Qt::Key_Return);
+      } else {  // a double-click's first click, then the double-click
+        QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, at);
+      }
+      const auto opened = [&] { return h.window.findChildren<HeardNameEditor*>().size() + h.desktop.events.size(); };
+      ASSERT_TRUE(scandeck::testing::WaitUntil([&] { return opened() > 0; }, 5000)) << id << enter;
+      QCoreApplication::sendPostedEvents();  // a second request queued behind the first
+      EXPECT_EQ(opened(), 1u) << id << (enter ? " Enter" : " double-click");
+    }
+  }
+}
+
+TEST(HeardWindow, ClosingItWhileTheNameWindowIsOpenEndsBoth) {
+  // The Heard window deletes itself on close; an assistive tool can press its Close
+  // button while the (window-modal) name window is up.
+  for (const bool accessible : {true, false}) {
+    TwoTalkgroups h;
+    QPointer<HeardWindow> window = &h.window;
+    // Queued: the name window used to run an event loop of its own until it closed.
+    QTimer::singleShot(0, window, [&h, accessible] {
+      if (accessible) h.actions("CloseBtn")->doAction(QAccessibleActionInterface::pressAction());
+      else h.window.close();
+    });
+    window->nameRow(h.row("400-12"));
+    ASSERT_TRUE(scandeck::testing::WaitUntil([&] { return window.isNull(); }, 5000));
+    for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<HeardNameEditor*>(w), nullptr);
+  }
+}
+
+TEST(HeardWindow, AlertMeFollowsTheButtonThroughItsAccessibleActions) {
+  TwoTalkgroups h;
+  h.window.table().setCurrentIndex(h.row("400-12"));
+  const HeardKey key{HeardKind::Talkgroup, "3", "400-12"};
+  const QString toggle = QAccessibleActionInterface::toggleAction(), press = QAccessibleActionInterface::pressAction();
+  const std::pair<QString, bool> steps[] = {{toggle, true}, {toggle, false}, {press, true}, {press, false}};
+  for (const auto& [action, marked] : steps) {
+    h.actions("AlertBtn")->doAction(action);
+    // A press is an animated click that lands on a timer.
+    EXPECT_TRUE(scandeck::testing::WaitUntil([&] { return h.session.marks().marked(key) == marked; }, 5000))
+        << action.toStdString() << marked;
+    h.window.refresh();  // as the next tick does
+    EXPECT_EQ(h.window.findChild<QPushButton*>("AlertBtn")->isChecked(), marked);
+    EXPECT_EQ(scandeck::testing::Slurp(h.folder.file(kAlertFileName)), marked ? key.text() + "\r\n" : "");
+  }
 }

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -34,6 +35,25 @@ W* Named(W* widget, const char* name, const QString& accessible) {
 }
 
 }  // namespace
+
+// Whether the table's last input came from the pointer. A double-click emits both
+// doubleClicked and activated, and some platforms activate on a single click: the
+// pointer names a row by double-click only, the keyboard by Enter (activated).
+class HeardTableInput final : public QObject {
+ public:
+  using QObject::QObject;
+  bool pointer = false;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick || type == QEvent::MouseButtonRelease)
+      pointer = true;
+    else if (type == QEvent::KeyPress)
+      pointer = false;
+    return false;
+  }
+};
 
 HeardNameEditor::HeardNameEditor(const QString& what, const HeardEntry& entry, QWidget* parent) : QDialog(parent) {
   setObjectName("HeardNameEditor");
@@ -116,11 +136,16 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
 
   for (QCheckBox* box : {UnnamedChk, ChannelsChk, TalkgroupsChk}) connect(box, &QCheckBox::toggled, this, &HeardWindow::applyFilters);
   connect(FindBox, &QLineEdit::textChanged, this, &HeardWindow::applyFilters);
-  connect(HeardTable, &QTableView::doubleClicked, this, &HeardWindow::nameRow);
-  connect(HeardTable, &QTableView::activated, this, &HeardWindow::nameRow);
+  table_input_ = new HeardTableInput(this);
+  HeardTable->installEventFilter(table_input_);
+  HeardTable->viewport()->installEventFilter(table_input_);
+  connect(HeardTable, &QTableView::doubleClicked, this, &HeardWindow::requestName);
+  connect(HeardTable, &QTableView::activated, this, [this](const QModelIndex& index) {
+    if (!table_input_->pointer) requestName(index);
+  });
   connect(HeardTable->selectionModel(), &QItemSelectionModel::selectionChanged, this, &HeardWindow::updateAlertButton);
-  connect(AlertBtn, &QPushButton::clicked, this, &HeardWindow::AlertBtn_Click);
-  connect(NameBtn, &QPushButton::clicked, this, [this] { nameRow(HeardTable->currentIndex()); });
+  connect(AlertBtn, &QPushButton::toggled, this, &HeardWindow::AlertBtn_Toggled);
+  connect(NameBtn, &QPushButton::clicked, this, [this] { requestName(HeardTable->currentIndex()); });
   connect(ExportBtn, &QPushButton::clicked, this, [this] {
     const QString path = QFileDialog::getSaveFileName(this, "Export Heard list", ToQt(sources_.folder) + "/heard.csv",
                                                       "CSV files (*.csv)");
@@ -162,45 +187,75 @@ void HeardWindow::updateAlertButton() {
   const HeardRow* row = selectedRow();
   AlertBtn->setEnabled(row != nullptr);
   NameBtn->setEnabled(row != nullptr);
+  const QSignalBlocker shown_only(AlertBtn);  // showing a row's mark is not marking it
   AlertBtn->setChecked(row && marks_.marked(row->key));
 }
 
-void HeardWindow::AlertBtn_Click() {
+void HeardWindow::AlertBtn_Toggled(bool on) {
   const HeardRow* row = selectedRow();
-  if (!row) return;
-  const HeardKey key = row->key;
-  if (!marks_.set(key, !marks_.marked(key)))
-    sources_.desktop.warn("Heard - ScanDeck", "No more than 1000 alerts can be kept.");
+  if (!row || marks_.marked(row->key) == on) return;
+  if (!marks_.set(row->key, on))
+    warnLater("No more than 1000 alerts can be kept.");
   else if (const Failure failure = marks_.Save(sources_.folder + "/" + kAlertFileName))
-    sources_.desktop.warn("Heard - ScanDeck", "The alerts could not be saved: " + failure.description);
-  refresh();
+    warnLater("The alerts could not be saved: " + failure.description);
+  refresh();  // a refused mark unticks the button again
+}
+
+// A message box runs an event loop of its own, in which this window (and the control
+// whose signal is being handled) can be closed and deleted: handlers of a control's
+// signals leave the box to the main loop.
+void HeardWindow::warnLater(std::string text) {
+  QMetaObject::invokeMethod(
+      this, [this, text = std::move(text)] { sources_.desktop.warn("Heard - ScanDeck", text); }, Qt::QueuedConnection);
+}
+
+// From the table and the button: the offer to open the directory asks a question
+// (an event loop), which must not run inside the table's own event handler.
+void HeardWindow::requestName(const QModelIndex& view_index) {
+  QMetaObject::invokeMethod(
+      this, [this, row = QPersistentModelIndex(view_index)] { nameRow(row); }, Qt::QueuedConnection);
 }
 
 void HeardWindow::nameRow(const QModelIndex& view_index) {
   const HeardRow* row = view_index.isValid() ? model_->row(filter_->mapToSource(view_index).row()) : nullptr;
   if (!row) return;
+  if (editor_) {
+    editor_->raise();
+    editor_->activateWindow();
+    return;
+  }
   const HeardKey key = row->key;
   const HeardEntry entry = LookUp(key, sources_.channels, sources_.talkgroups);
   const bool channel = key.kind == HeardKind::Channel;
   const std::string directory = channel ? "frequencies directory" : "ID directory";
   if (!entry.inDirectory) {
+    // This window may be gone when the question returns: only the session's sources,
+    // which outlive it, are used after it.
+    HeardSources& sources = sources_;
     const std::string what = FromQt(Describe(key));
     if (entry.bank == 0) {
-      sources_.desktop.warn("Heard - ScanDeck", "The " + what + " is not in the " + directory +
-                                                    ", and no trunk bank is known to store it in.");
-    } else if (sources_.desktop.askYesNo("Heard - ScanDeck", "The " + what + " is not in the " + directory +
-                                                                  ". Open the " + directory + " at bank " +
-                                                                  std::to_string(entry.bank) + "?")) {
-      if (sources_.openDirectory) sources_.openDirectory(key.kind, entry.bank);
+      sources.desktop.warn("Heard - ScanDeck", "The " + what + " is not in the " + directory +
+                                                   ", and no trunk bank is known to store it in.");
+    } else if (sources.desktop.askYesNo("Heard - ScanDeck", "The " + what + " is not in the " + directory +
+                                                                 ". Open the " + directory + " at bank " +
+                                                                 std::to_string(entry.bank) + "?")) {
+      if (sources.openDirectory) sources.openDirectory(key.kind, entry.bank);
     }
     return;
   }
-  HeardNameEditor editor(channel ? QString("Channel %1, %2").arg(entry.number).arg(ToQt(key.id)) : Describe(key), entry, this);
-  if (editor.exec() != QDialog::Accepted) return;
-  const Failure failure = NameHeardEntry(key, editor.type(), editor.name(), sources_.channels, sources_.freqFile,
-                                         sources_.talkgroups, sources_.idFile);
+  const QString what = channel ? QString("Channel %1, %2").arg(entry.number).arg(ToQt(key.id)) : Describe(key);
+  auto* editor = new HeardNameEditor(what, entry, this);
+  editor->setAttribute(Qt::WA_DeleteOnClose);
+  editor_ = editor;
+  connect(editor, &QDialog::accepted, this, [this, editor, key] { saveName(key, editor->type(), editor->name()); });
+  editor->open();
+}
+
+void HeardWindow::saveName(const HeardKey& key, const std::string& type, const std::string& name) {
+  const Failure failure =
+      NameHeardEntry(key, type, name, sources_.channels, sources_.freqFile, sources_.talkgroups, sources_.idFile);
   if (failure) {
-    sources_.desktop.warn("Heard - ScanDeck", "The name was not saved: " + failure.description);
+    warnLater("The name was not saved: " + failure.description);
     return;
   }
   refresh();

@@ -22,6 +22,8 @@ class QComboBox;
 
 namespace scandeck {
 
+class HeardTableInput;
+
 // What the Heard list uses from the rest of the program.
 struct HeardSources {
   FreqDirectory& channels;
@@ -36,7 +38,9 @@ struct HeardSources {
   std::function<void()> renamed;
 };
 
-// "Name Entry": the type and name of one directory entry.
+// "Name Entry": the type and name of one directory entry. Opened with open() and
+// deleted on close, a child of the Heard window: whatever closes that window takes
+// this one with it, never from under a running event loop.
 class HeardNameEditor final : public QDialog {
   Q_OBJECT
  public:
@@ -58,9 +62,11 @@ class HeardWindow final : public QWidget {
   // After a tick: new rows and changed values, selection and scroll place kept.
   void refresh();
   void showAlert(const QString& text);
-  // Double-click: the editor for a row in the directory, else the offer to open it.
+  // Double-click or Enter: opens the name window for a row in the directory and
+  // returns (the name is saved when it is accepted), else offers to open the directory.
+  // One name window at a time: asking again brings it to the front.
   void nameRow(const QModelIndex& view_index);
-  void AlertBtn_Click();
+  HeardNameEditor* nameEditor() const { return editor_; }
   bool exportTo(const QString& path);
   HeardModel& model() { return *model_; }
   QTableView& table() { return *HeardTable; }
@@ -69,6 +75,12 @@ class HeardWindow final : public QWidget {
   const HeardRow* selectedRow() const;
   void applyFilters();
   void updateAlertButton();
+  // "Alert me" follows the button's state however it changed: a click, a key, or an
+  // assistive tool's press or toggle action.
+  void AlertBtn_Toggled(bool on);
+  void requestName(const QModelIndex& view_index);
+  void saveName(const HeardKey& key, const std::string& type, const std::string& name);
+  void warnLater(std::string text);
 
   HeardList& list_;
   AlertMarks& marks_;
@@ -85,6 +97,8 @@ class HeardWindow final : public QWidget {
   QPushButton* ExportBtn;
   QPushButton* CloseBtn;
   QLabel* AlertLbl;
+  HeardTableInput* table_input_;
+  QPointer<HeardNameEditor> editor_;
 };
 
 // The list and its marks for the whole run; the window comes and goes.
