@@ -127,6 +127,7 @@ TEST(ImportFormat, FrequenciesInHzKhzOrMhzByMagnitudeNeverAsTalkgroups) {
        "# Family radio\n   462562500; FRS 1 ; Narrow FM ; 10000; FRS\n",
        "frequency list (header), frequencies in Hz", 4625625, "FRS 1"},
       {"462562500,FRS 1,FM,12500,FRS\n", "frequency and name list (no header), frequencies in Hz", 4625625, "FRS 1"},
+      {"7,462.5625,0,FRS 1,Family 1,Business,FRS\n", "trunk-recorder channels (no header), frequencies in MHz", 4625625, "FRS 1"},
       {"ID,Name\n462562500,FRS 1\n", "frequency list (header), frequencies in Hz", 4625625, "FRS 1"},
       {"Frequency,Name\n154415,Fire\n", "frequency list (header), frequencies in kHz", 1544150, "Fire"},
       {"Frequency,Name\n0.0,None\n154.415,Fire\n", "frequency list (header), frequencies in MHz", 1544150, "Fire"},

@@ -101,7 +101,7 @@ void Offer(ListSink& sink, SkipLog& skipped, const ListEntry& entry, bool has_id
 // How the rows of a delimited list are read, decided from its first rows.
 struct Layout {
   ListKind kind = ListKind::Unknown;
-  enum class Form { Header, ScanDeck, Recorder, IdAndName, FrequencyAndName } form = Form::Header;
+  enum class Form { Header, ScanDeck, Recorder, RecorderChannels, IdAndName, FrequencyAndName } form = Form::Header;
   Columns cols{};
   std::size_t headerFields = 0;
   int headerRow = -1;  // index of the header among the rows; -1 without one
@@ -142,7 +142,7 @@ FrequencyUnit VoteUnit(const std::vector<ListRow>& rows, std::size_t from, int c
 
 // The cells of a row that has more than the header, put back in their columns:
 // unquoted commas split a free-text cell, and the description is the one such
-// cell a list has. Cells left of it count from the left, those right of it from
+// cell a list has (joined again with ", ", as such text is mostly written). Cells left of it count from the left, those right of it from
 // the right, and the description is what lies between. False when the name column
 // lies right of the description, or there is none: then the name cannot be told.
 bool Realign(const Layout& l, std::vector<std::string>& fields, bool& joined) {
@@ -228,6 +228,14 @@ bool HeaderlessLayout(const std::vector<ListRow>& sample, char delimiter, Layout
     return true;
   }
   const bool recorder = delimiter == ',' && sample.front().fields.size() >= 5;
+  // Trunk-recorder's conventional channels: TG Number, Frequency, Tone, Alpha Tag, ...
+  if (recorder && HoldsFrequencies(sample, 0, 1)) {
+    l.form = Layout::Form::RecorderChannels;
+    info.kind = l.kind = ListKind::Frequencies;
+    info.unit = VoteUnit(sample, 0, 1);
+    info.format = WithUnit("trunk-recorder channels (no header)", info);
+    return true;
+  }
   l.form = recorder ? Layout::Form::Recorder : Layout::Form::IdAndName;
   info.kind = l.kind = ListKind::Talkgroups;
   info.format = recorder ? "trunk-recorder talkgroups (no header)" : "ID and name list (no header)";
@@ -261,9 +269,11 @@ void EmitRow(const Layout& l, int index, ListRow& row, ListInfo& info, ListSink&
     return;
   }
   if (l.form != Layout::Form::Header) {
-    const bool has_id = TakeId(Cell(f, 0), e);
-    if (l.form == Layout::Form::Recorder) {
-      e.mode = Cell(f, 2);
+    const bool channels = l.form == Layout::Form::RecorderChannels;
+    const bool has_id = !channels && TakeId(Cell(f, 0), e);
+    if (channels) e.units = FrequencyUnits(Cell(f, 1), info.unit);
+    if (l.form == Layout::Form::Recorder || channels) {
+      if (!channels) e.mode = Cell(f, 2);  // a channel's third cell is its tone
       e.alpha = Cell(f, 3);
       e.description = Cell(f, 4);
       e.tag = Cell(f, 5);
@@ -272,7 +282,7 @@ void EmitRow(const Layout& l, int index, ListRow& row, ListInfo& info, ListSink&
       e.alpha = e.description = Cell(f, 1);
       e.tag = Cell(f, 2);
     }
-    Offer(sink, skipped, e, has_id, false);
+    Offer(sink, skipped, e, has_id, channels);
     return;
   }
   const std::size_t listed = row.fields.size();
