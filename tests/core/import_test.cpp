@@ -273,7 +273,9 @@ TEST(ImportMatch, LongListsAreReadWholeAndTheirUnmatchedRowsCounted) {
   EXPECT_EQ(p.changes[0].line, 120001);
   EXPECT_EQ(p.notFoundCount, 119999);
   EXPECT_EQ(p.notFound.size(), kMaxNotFoundKept);
-  const std::string csv = NotInDirectoryCsv(source, {}, *d.channels, *d.ids);
+  std::string error;
+  const std::string csv = NotInDirectoryCsv(source, {}, *d.channels, *d.ids, error);
+  EXPECT_EQ(error, "");
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 120000);
   EXPECT_NE(csv.find("\r\n120000,119999,TG 119999,\r\n"), std::string::npos);
 }

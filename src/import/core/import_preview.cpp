@@ -323,11 +323,11 @@ ImportPreview BuildPreview(const ImportList& list, const ImportOptions& options,
 }
 
 std::string NotInDirectoryCsv(ByteSource& source, const ImportOptions& options, const FreqDirectory& channels,
-                              const IdDirectory& talkgroups) {
+                              const IdDirectory& talkgroups, std::string& error) {
   ImportPreview p;
   std::string rows;
   Matcher matcher(options, channels, talkgroups, p, &rows);
-  ReadList(source, matcher);
+  error = ReadList(source, matcher).error;
   return std::string("\xEF\xBB\xBF") + (p.talkgroups ? "Line,ID,Name,Tag\r\n" : "Line,Frequency,Name,Tag\r\n") + rows;
 }
 

@@ -89,8 +89,9 @@ ImportPreview BuildPreview(const ImportList& list, const ImportOptions& options,
 
 // Every "not in the directory" row of the list as CSV (UTF-8 BOM, CRLF), for the
 // user to keep; the list is read again, so rows past those listed are there too.
+// `error` says why the list could not be read again (then the CSV is not whole).
 std::string NotInDirectoryCsv(ByteSource& source, const ImportOptions& options, const FreqDirectory& channels,
-                              const IdDirectory& talkgroups);
+                              const IdDirectory& talkgroups, std::string& error);
 
 struct DirectoryFiles {
   FreqDirectory& channels;

@@ -151,7 +151,7 @@ void ImportDialog::fillTables() {
                             "%6 names cut to 40 characters (marked), %7 characters Latin-1 cannot hold replaced by '?'.")
                         .arg(p.changes.size()).arg(p.kept).arg(p.same).arg(p.notFoundCount).arg(p.skipped.count)
                         .arg(p.cut).arg(p.replaced));
-  // The file changed or went away since it was opened: nothing of it is applied.
+  // A list refused, or a file gone since it was opened: nothing of it is applied.
   if (!p.error.empty()) summary_->setText(ToQt(p.error));
   ApplyCmd->setEnabled(p.error.empty());
   summary_->setAccessibleName(summary_->text());
@@ -193,7 +193,12 @@ void ImportDialog::Apply_Click() {
 void ImportDialog::exportNotFound() {
   const QString path = QFileDialog::getSaveFileName(this, "Export rows not in the directory", QString(), "CSV (*.csv)");
   if (path.isEmpty()) return;
-  const std::string csv = NotInDirectoryCsv(*source_, options(), context_.channels, context_.talkgroups);
+  std::string error;
+  const std::string csv = NotInDirectoryCsv(*source_, options(), context_.channels, context_.talkgroups, error);
+  if (!error.empty()) {
+    context_.desktop.warn("Export", "Not written: " + error);
+    return;
+  }
   if (Failure f = WriteFileAtomically(path.toStdString(), csv))
     context_.desktop.warn("Export", "Not written: " + f.description);
 }
