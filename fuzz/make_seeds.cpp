@@ -166,5 +166,19 @@ int main(int argc, char** argv) {
   const char id_banks = static_cast<char>(sim::kDemoTrunkBank - 1);
   Seed("id_read", "idbank1", std::string(1, id_banks) + read_plan + Traffic(sim::QuietOptions(4), ic));
   Seed("id_read", "foreign-bank", std::string(1, '\x02') + read_plan + "TBK nowhere\rIC A1 123-45\rIC Z9 1\rIC A\r");
+
+  // Downloaded lists as they come: frequencies in Hz, a receiver's bookmarks after
+  // their tag table, commas out of place, UTF-16, CHIRP rows named only by a comment.
+  Seed("import", "channels-hz.csv", "TG Number,Frequency,Tone,Alpha Tag,Description,Tag,Category\n"
+                                    "1,154430000,0,FD Disp,Fire Dispatch,Fire Dispatch,County\n2,460025000,0,PD,Police,Law Dispatch,City\n");
+  Seed("import", "bookmarks.csv", "# Tag name ; color\nFire ; #ff0000\n\n# Frequency ; Name ; Modulation ; Bandwidth; Tags\n"
+                                  "# Dispatch\n   154430000; Fire Dispatch, main ; Narrow FM ; 10000; Fire\n");
+  Seed("import", "headerless-hz.csv", "154430000,Fire,FM,12500,Fire\n460025000,Police,FM,12500,Law\n");
+  Seed("import", "unquoted-commas.csv", "DEC,HEX,Mode,Alpha Tag,Description,Tag,Category\n"
+                                        "1033,409,D,LAW MA 01,Law, Mutual Aid, East,Law Tac,State\n04-040,,D,PD,Announce,Law Tac,,,\n");
+  Seed("import", "shifted-names.csv", "Frequency,Description,Alpha Tag\n154.43,a,b,FD1\n460.025,c,PD\n");
+  Seed("import", "utf16.csv", std::string("\xFF\xFE" "D\0E\0C\0,\0N\0\n\0", 14));
+  Seed("import", "chirp-comments.csv", "Location,Name,Frequency,Comment\n1,,154.430000,Fire main\n2,PD,460025000,\n");
+  Seed("import", "afs-edges.csv", "DEC,AFS,Name\n2047,15-157,Top\n72,04-048,Subfleet 8\n1,00-001,One\n");
   return 0;
 }

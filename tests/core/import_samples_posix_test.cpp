@@ -38,17 +38,19 @@ TEST(ImportSamples, EachListReadsAsAUserSeesIt) {
   const Sample samples[] = {
       {"mswin_trs_tg_4879.csv", "talkgroup list (header)", 2088, 0, "", "48381", "75-VBG EN ROUTE", "PTP", "decimal"},
       {"tacn_tennessee_talkgroups.csv", "talkgroup list (header)", 1733, 0, "", "1033", "LAW MA 01", "POL", "decimal"},
-      {"nyc_rr_conventional_ctid1855.csv", "frequency list (header)", 1082, 0, "", "029.6600", "WB2HWW", "MSC", "frequency"},
-      {"toronto_rr_metro22.csv", "frequency list (header)", 1521, 2,
+      {"nyc_rr_conventional_ctid1855.csv", "frequency list (header), frequencies in MHz", 1082, 0, "", "029.6600", "WB2HWW", "MSC", "frequency"},
+      {"toronto_rr_metro22.csv", "frequency list (header), frequencies in MHz", 1521, 2,
        "14 fields where the header has 12 (a comma that is not quoted?)", "046.9400", "DarlingtonPP", "", "frequency"},
       {"wmata_cr_only.csv", "trunk-recorder talkgroups (no header)", 92, 1, "no name (empty or \"none\")", "1616",
        "MetBus Disp1", "PTP", "decimal"},
-      {"indy500_2025_bc125.csv", "frequency list (header)", 34, 466, "no frequency", "454.0000", "IMS RADIO", "", "frequency"},
-      {"chirp_generic_csv.csv", "frequency list (header)", 95, 0, "", "443.1000", "H-TAC1", "", "frequency"},
+      {"indy500_2025_bc125.csv", "frequency list (header), frequencies in MHz", 34, 466, "no frequency", "454.0000", "IMS RADIO", "", "frequency"},
+      {"chirp_generic_csv.csv", "frequency list (header), frequencies in MHz", 95, 0, "", "443.1000", "H-TAC1", "", "frequency"},
       {"op25_onondaga.tsv", "ID and name list (no header)", 242, 0, "", "1", "OCFC F1 Cntl", "", "decimal"},
-      {"edacsfm_group.csv", "talkgroup list (header)", 4, 0, "", "11-029", "Fire Dispatch", "", "AFS from decimal"},
+      {"edacsfm_group.csv", "talkgroup list (header)", 4, 0, "", "11-051", "Fire Dispatch", "", "AFS from decimal"},
       {"edmonton_edacs_afs.txt", "EDACS talkgroup tables (DEC, AFS)", 221, 0, "", "04-040",
        "PD Announcements (all channels)", "POL", "AFS"},
+      {"gqrx_long_beach_bookmarks.csv", "frequency list (header), frequencies in Hz", 190, 19, "before the header line",
+       "145.1800", "W6MPH Pasadena [PL 156.7 -0.6]", "MSC", "frequency"},
       {"mpscs_sdrtrunk_playlist.xml", "alias playlist (XML)", 6921, 1, "an alias without a talkgroup ID", "2", "56MOSQUITO",
        "", "decimal"},
   };
@@ -72,8 +74,22 @@ TEST(ImportSamples, EachListReadsAsAUserSeesIt) {
     EXPECT_EQ(p.changes[0].newName, s.name);
     EXPECT_EQ(p.changes[0].newType, s.type);
     EXPECT_EQ(p.changes[0].matchedBy, s.matchedBy);
-    EXPECT_EQ(static_cast<int>(p.notFound.size()) + 1, s.rows) << "rows not in the directory";
+    EXPECT_EQ(p.notFoundCount + 1, s.rows) << "rows not in the directory";
   }
+}
+
+// EDACS group IDs split 4-4-3 (agency, fleet, subfleet): every pair of the tables agrees.
+TEST(ImportSamples, EveryDecimalAndAfsPairOfTheEdmontonTablesAgrees) {
+  const std::filesystem::path file = std::filesystem::path(SCANDECK_SAMPLES_DIR) / "edmonton_edacs_afs.txt";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << "sample list not found: " << file;
+  const ImportList list = ReadList(Slurp(file.string()));
+  int pairs = 0;
+  for (const ListEntry& e : list.entries) {
+    ASSERT_FALSE(e.afs.empty()) << "line " << e.line;
+    EXPECT_EQ(IdDecimal(e.afs), IdDecimal(e.decimal)) << "line " << e.line << ": " << e.decimal << " " << e.afs;
+    ++pairs;
+  }
+  EXPECT_EQ(pairs, 221);
 }
 
 TEST(ImportRoundTrip, ExportThenImportIntoAnEmptyFolderRestoresEveryRecord) {
@@ -133,8 +149,8 @@ TEST(ImportRoundTrip, ExportThenImportIntoAnEmptyFolderRestoresEveryRecord) {
   EXPECT_TRUE(std::filesystem::exists(to.file("bank.dat.bak")));
 }
 
-int Tool(const std::string& args) {
-  const int status = std::system((std::string(SCANDECK_DIR_TOOL) + " " + args + " >/dev/null 2>&1").c_str());
+int Tool(const std::string& args, const std::string& out = "/dev/null") {
+  const int status = std::system((std::string(SCANDECK_DIR_TOOL) + " " + args + " >" + out + " 2>&1").c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -158,6 +174,36 @@ TEST(ImportLock, TheToolRefusesToWriteWhileScanDeckRunsInTheFolder) {
   EXPECT_EQ(Tool(folder + "list --bank 11"), 2);
   dir.write("junk.bin", std::string(4000, '\x01'));
   EXPECT_EQ(Tool(folder + "import --dry-run " + dir.file("junk.bin")), 4);
+}
+
+// What the terminal shows is UTF-8 throughout, a list longer than the reader once
+// took is read to its end, and a list it does not read is refused with its reason.
+TEST(ImportTool, PrintsUtf8ReadsAListToItsEndAndSaysWhyNot) {
+  TempDir dir;
+  auto ids = std::make_unique<IdDirectory>();
+  RecordFile file;
+  LoadIdDirectory(dir.file(kIdFileName), file, *ids);
+  *ids->find(1, 1) = IdEntry{"1-1", "4\xFE" "01", "FDP", "Caf\xE9", " ", ""};  // the scanner's glyph in an ID
+  *ids->find(1, 2) = IdEntry{"1-2", "99999", "", "", " ", ""};
+  ASSERT_FALSE(WriteIdBank(file, *ids, 1, 1));
+  const std::string folder = "--folder " + dir.path.string() + " ", out = dir.file("out.txt");
+  ASSERT_EQ(Tool(folder + "list talkgroups", out), 0);
+  std::string text = Slurp(out);
+  EXPECT_TRUE(LooksLikeUtf8(text)) << text;
+  EXPECT_NE(text.find("4\xC3\xBE" "01    FDP  Caf\xC3\xA9"), std::string::npos) << text;
+
+  std::string list = "DEC,Alpha Tag,Description\n";
+  const std::string padding(200, 'd');
+  while (list.size() < kMaxListBytes + (1u << 20)) list += "12345,TG," + padding + "\n";
+  dir.write("long.csv", list + "99999,LAST,x\n");
+  ASSERT_EQ(Tool(folder + "import --dry-run " + dir.file("long.csv"), out), 0);
+  text = Slurp(out);
+  EXPECT_NE(text.find("\n1 changes,"), std::string::npos) << text.substr(0, 300);
+  EXPECT_NE(text.find("\"\"  -> \"LAST\""), std::string::npos);
+
+  dir.write("utf16.csv", std::string("\xFF\xFE" "D\0E\0C\0\n\0", 10));
+  EXPECT_EQ(Tool(folder + "import --dry-run " + dir.file("utf16.csv"), out), 4);
+  EXPECT_NE(Slurp(out).find("UTF-16 lists are not read: save it as UTF-8."), std::string::npos);
 }
 
 }  // namespace

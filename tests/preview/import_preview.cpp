@@ -22,10 +22,7 @@ int main(int argc, char* argv[]) {
   ids->find(1, 2)->name = "Mutual aid";
   QtDesktop desktop;
   ImportContext context{*channels, channel_file, *ids, id_file, folder.path.string(), '.', desktop, nullptr};
-  std::string bytes;
-  bool too_big = false;
-  ReadWholeFile(argv[1], bytes, kMaxListBytes, too_big);
-  ImportDialog dialog(context, argv[1], ReadList(bytes));
+  ImportDialog dialog(context, argv[1], std::make_unique<FileSource>(argv[1]));
   dialog.show();
   return app.exec();
 }

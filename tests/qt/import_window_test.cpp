@@ -2,6 +2,8 @@
 // the main display shows them at once; Cancel writes nothing.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -28,13 +30,13 @@ TEST(ImportWindow, PreviewApplyAndTheMainDisplayShowsTheNewName) {
   ImportContext context{app.core->freq(), app.core->freqFile(), app.core->ids(), app.core->idFile(),
                         app.folder.path.string(), '.', app.desktop, [&] { app.core->RefreshNames(); applied = true; }};
   {
-    ImportDialog cancelled(context, "list.csv", ReadList(list));
+    ImportDialog cancelled(context, "list.csv", std::make_unique<TextSource>(list));
     cancelled.findChild<QPushButton*>("CancelCmd")->click();
   }
   EXPECT_FALSE(std::filesystem::exists(app.folder.file("bank.dat.bak")));
   EXPECT_EQ(app.core->freq()[5].name, "");
 
-  ImportDialog dialog(context, "list.csv", ReadList(list));
+  ImportDialog dialog(context, "list.csv", std::make_unique<TextSource>(list));
   auto* changes = dialog.findChild<QTableWidget*>("ChangesGrid");
   ASSERT_EQ(changes->rowCount(), 1);  // channel 6 keeps its name: only empty names by default
   EXPECT_EQ(changes->item(0, 1)->text(), "Ch 5");
@@ -56,6 +58,27 @@ TEST(ImportWindow, PreviewApplyAndTheMainDisplayShowsTheNewName) {
   EXPECT_EQ(app.core->status().ChannelName, "GUARD");
   app.window->MainTimer_Timer();  // renders, as the menu's callback does
   EXPECT_TRUE(app.find("NameLbl")->accessibleName().contains("GUARD"));
+}
+
+// The preview says which unit a list's frequencies were read in, names CHIRP's
+// columns as the list does, and offers nothing to apply from a list it refuses.
+TEST(ImportWindow, ShowsTheUnitReadTheListsColumnsAndRefusals) {
+  App app;
+  app.load();
+  app.core->freq()[3].frequency = "462.5625";
+  ImportContext context{app.core->freq(), app.core->freqFile(), app.core->ids(), app.core->idFile(),
+                        app.folder.path.string(), '.', app.desktop, nullptr};
+  ImportDialog hz(context, "channels.csv", std::make_unique<TextSource>("TG Number,Frequency,Tone,Alpha Tag\n1,462562500,0,FRS 1\n"));
+  EXPECT_TRUE(hz.findChild<QLabel*>("FileLbl")->text().endsWith("frequencies in Hz"));
+  EXPECT_EQ(hz.findChild<QTableWidget*>("ChangesGrid")->item(0, 6)->text(), "FRS 1");
+  ImportDialog chirp(context, "chirp.csv", std::make_unique<TextSource>("Location,Name,Frequency,Comment\n1,,462.5625,Note\n"));
+  EXPECT_EQ(chirp.findChild<QComboBox*>("NameColumnCmb")->itemText(1), "Comment");
+  EXPECT_EQ(chirp.findChild<QTableWidget*>("ChangesGrid")->rowCount(), 0);
+  chirp.findChild<QComboBox*>("NameColumnCmb")->setCurrentIndex(1);
+  EXPECT_EQ(chirp.findChild<QTableWidget*>("ChangesGrid")->item(0, 6)->text(), "Note");
+  ImportDialog refused(context, "utf16.csv", std::make_unique<TextSource>(std::string("\xFF\xFE" "D\0", 4)));
+  EXPECT_EQ(refused.preview().error, "UTF-16 lists are not read: save it as UTF-8.");
+  EXPECT_FALSE(refused.findChild<QPushButton*>("ApplyCmd")->isEnabled());
 }
 
 }  // namespace scandeck::testing

@@ -71,26 +71,23 @@ std::string Attribute(std::string_view tag, std::string_view name) {
 
 }  // namespace
 
-ImportList ReadAliasPlaylist(std::string_view bytes) {
-  ImportList list;
-  list.kind = ListKind::Talkgroups;
-  list.format = "alias playlist (XML)";
-  if (bytes.size() > kMaxListBytes) {
-    bytes = bytes.substr(0, kMaxListBytes);
-    list.truncated = true;
-  }
+void ReadAliasPlaylist(std::string_view bytes, ListInfo& info, ListSink& sink) {
+  info.kind = ListKind::Talkgroups;
+  info.format = "alias playlist (XML)";
   bool bom = false;
   bytes = StripBom(bytes, bom);
   // XML is UTF-8 unless it says otherwise; a Latin-1 file still reads, byte for byte.
-  list.utf8 = LooksLikeUtf8(bytes);
+  info.utf8 = LooksLikeUtf8(bytes);
+  sink.start(info);
+  SkipLog& skipped = info.skipped;
   std::size_t pos = 0, counted = 0;
-  int line = 1;
+  int line = 1, aliases = 0;
   while ((pos = bytes.find("<alias", pos)) != std::string_view::npos) {
     line += static_cast<int>(std::count(bytes.begin() + static_cast<std::ptrdiff_t>(counted), bytes.begin() + static_cast<std::ptrdiff_t>(pos), '\n'));
     counted = pos;
     const auto tag_end = bytes.find('>', pos);
     if (tag_end == std::string_view::npos) {
-      list.skipped.add(line, "an alias element that is never closed");
+      skipped.add(line, "an alias element that is never closed");
       break;
     }
     const std::string_view tag = bytes.substr(pos, tag_end - pos);
@@ -99,11 +96,7 @@ ImportList ReadAliasPlaylist(std::string_view bytes) {
     if (body_end == std::string_view::npos) body_end = bytes.size();
     const std::string_view body = bytes.substr(tag_end, body_end - tag_end);
     pos = body_end;
-    if (list.entries.size() >= kMaxRows) {
-      list.truncated = true;
-      list.skipped.add(line, "past the first " + std::to_string(kMaxRows) + " aliases");
-      break;
-    }
+    ++aliases;
     ListEntry e;
     e.line = line;
     std::size_t id = 0;
@@ -117,21 +110,19 @@ ImportList ReadAliasPlaylist(std::string_view bytes) {
       break;
     }
     if (e.decimal.empty() || e.decimal.find_first_not_of("0123456789") != std::string::npos || e.decimal.size() > 9) {
-      list.skipped.add(line, e.decimal.empty() ? "an alias without a talkgroup ID" : "a talkgroup ID that is not a number");
+      skipped.add(line, e.decimal.empty() ? "an alias without a talkgroup ID" : "a talkgroup ID that is not a number");
       continue;
     }
-    e.alpha = ToLatin1(Attribute(tag, "name"), list.utf8, e.replaced);
-    e.category = ToLatin1(Attribute(tag, "group"), list.utf8, e.replaced);
+    e.alpha = ToLatin1(Attribute(tag, "name"), info.utf8, e.replaced);
+    e.category = ToLatin1(Attribute(tag, "group"), info.utf8, e.replaced);
     e.description = e.alpha;
-    list.replaced += e.replaced;
     if (e.alpha.empty()) {
-      list.skipped.add(line, "no name (empty or \"none\")");
+      skipped.add(line, "no name (empty or \"none\")");
       continue;
     }
-    list.entries.push_back(std::move(e));
+    sink.entry(e, skipped);
   }
-  if (list.entries.empty() && list.skipped.count == 0) list.error = "No <alias> element with a talkgroup ID: not a playlist ScanDeck knows.";
-  return list;
+  if (aliases == 0 && skipped.count == 0) info.error = "No <alias> element with a talkgroup ID: not a playlist ScanDeck knows.";
 }
 
 }  // namespace scandeck

@@ -9,6 +9,6 @@ namespace scandeck {
 // Talkgroup aliases of a playlist; aliases without a talkgroup ID are skipped with
 // their line. Only the few constructs playlists use are understood (no DTD, no
 // CDATA); the five named entities and numeric references are decoded.
-ImportList ReadAliasPlaylist(std::string_view bytes);
+void ReadAliasPlaylist(std::string_view bytes, ListInfo& info, ListSink& sink);
 
 }  // namespace scandeck

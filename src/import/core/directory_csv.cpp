@@ -57,46 +57,39 @@ bool IsScanDeckHeader(const std::vector<std::string>& cells) {
   return cells.size() >= 11 && HeaderKey(cells[0]) == "directory" && HeaderKey(cells[1]) == "record";
 }
 
-void ReadScanDeckRows(const ListText& text, ImportList& list) {
-  list.kind = ListKind::ScanDeck;
-  list.format = "ScanDeck export (positions restored)";
-  for (std::size_t r = 1; r < text.rows.size(); ++r) {
-    const ListRow& row = text.rows[r];
-    if (row.fields.size() != 11) {
-      list.skipped.add(row.line, std::to_string(row.fields.size()) + " fields where ScanDeck writes 11");
-      continue;
-    }
-    const auto& f = row.fields;
-    SavedRecord s;
-    s.line = row.line;
-    s.replaced = row.replaced;
-    s.talkgroup = f[0] == kTalkgroupsTag;
-    const double record = f[1].find_first_not_of("0123456789") == std::string::npos && !f[1].empty() && f[1].size() < 6
-                              ? NumericValue(f[1]) : 0;
-    s.record = static_cast<int>(record);
-    const int limit = s.talkgroup ? kIdRecords : kFreqChannels;
-    if (!s.talkgroup && f[0] != kChannelsTag) {
-      list.skipped.add(row.line, "\"" + f[0] + "\" is neither " + std::string(kChannelsTag) + " nor " + std::string(kTalkgroupsTag));
-      continue;
-    }
-    if (s.record < 1 || s.record > limit) {
-      list.skipped.add(row.line, "record \"" + f[1] + "\" outside 1.." + std::to_string(limit));
-      continue;
-    }
-    if (s.talkgroup) {
-      s.entry = {f[3], f[5], f[6], f[7], f[9], f[10]};
-    } else {
-      s.channel.channel = static_cast<int>(NumericValue(f[3]));
-      s.units = FrequencyUnits(f[4]);
-      s.channel.type = f[6];
-      s.channel.name = f[7];
-      s.channel.delay = f[8];
-      s.channel.lockout = f[9];
-      s.channel.mode = f[10];
-    }
-    list.replaced += row.replaced;
-    list.records.push_back(std::move(s));
+bool ScanDeckRecord(const ListRow& row, SavedRecord& s, SkipLog& skipped) {
+  if (row.fields.size() != 11) {
+    skipped.add(row.line, std::to_string(row.fields.size()) + " fields where ScanDeck writes 11");
+    return false;
   }
+  const auto& f = row.fields;
+  s.line = row.line;
+  s.replaced = row.replaced;
+  s.talkgroup = f[0] == kTalkgroupsTag;
+  const double record = f[1].find_first_not_of("0123456789") == std::string::npos && !f[1].empty() && f[1].size() < 6
+                            ? NumericValue(f[1]) : 0;
+  s.record = static_cast<int>(record);
+  const int limit = s.talkgroup ? kIdRecords : kFreqChannels;
+  if (!s.talkgroup && f[0] != kChannelsTag) {
+    skipped.add(row.line, "\"" + f[0] + "\" is neither " + std::string(kChannelsTag) + " nor " + std::string(kTalkgroupsTag));
+    return false;
+  }
+  if (s.record < 1 || s.record > limit) {
+    skipped.add(row.line, "record \"" + f[1] + "\" outside 1.." + std::to_string(limit));
+    return false;
+  }
+  if (s.talkgroup) {
+    s.entry = {f[3], f[5], f[6], f[7], f[9], f[10]};
+  } else {
+    s.channel.channel = static_cast<int>(NumericValue(f[3]));
+    s.units = FrequencyUnits(f[4]);
+    s.channel.type = f[6];
+    s.channel.name = f[7];
+    s.channel.delay = f[8];
+    s.channel.lockout = f[9];
+    s.channel.mode = f[10];
+  }
+  return true;
 }
 
 }  // namespace scandeck

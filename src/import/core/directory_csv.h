@@ -29,6 +29,7 @@ std::string ExportDirectories(const FreqDirectory& channels, const IdDirectory& 
 // Latin-1 to UTF-8.
 
 bool IsScanDeckHeader(const std::vector<std::string>& cells);
-void ReadScanDeckRows(const ListText& text, ImportList& list);
+// One row after the header as the record it restores; false (with the reason) when it is none.
+bool ScanDeckRecord(const ListRow& row, SavedRecord& s, SkipLog& skipped);
 
 }  // namespace scandeck

@@ -27,131 +27,168 @@ long long ChannelUnits(const std::string& frequency) {
   return FrequencyUnits(t);
 }
 
-std::string ChosenName(const ListEntry& e, NameColumn column) {
+std::string ChosenName(const ListEntry& e, NameColumn column, bool comment) {
   const std::string& first = column == NameColumn::AlphaTag ? e.alpha : e.description;
   const std::string& second = column == NameColumn::AlphaTag ? e.description : e.alpha;
+  // A comment stands in for no name: an empty name stays empty.
+  if (comment && column == NameColumn::AlphaTag) return first;
   return first.empty() ? second : first;
 }
 
-// Fills the new name and type of `c` from the list entry, or says it changes nothing.
-enum class Outcome { Change, Kept, Same };
-Outcome Name(PreviewChange& c, const ListEntry& e, const ImportOptions& options) {
-  std::string name = ChosenName(e, options.column);
-  if (name.size() > kNameWidth) {
-    name.resize(kNameWidth);
-    c.cut = true;
+std::string Where(int entry) {
+  return std::to_string((entry - 1) / kIdsPerIdBank + 1) + "-" + std::to_string((entry - 1) % kIdsPerIdBank + 1);
+}
+
+// Matches each entry of the list as it is read against the directory, keeping
+// only what the preview shows.
+class Matcher final : public ListSink {
+ public:
+  Matcher(const ImportOptions& o, const FreqDirectory& channels, const IdDirectory& talkgroups, ImportPreview& p,
+          std::string* csv)
+      : o_(o), channels_(channels), talkgroups_(talkgroups), p_(p), csv_(csv) {
+    for (int n = 1; n <= kFreqChannels; ++n)
+      if (const long long u = ChannelUnits(channels[n].frequency); u > 0) by_units_[u].push_back(n);
+    for (int e = 1; e <= kIdEntriesPerBank; ++e) {
+      std::string id = TrimBlanksCopy(Shown(talkgroups.at(o.trunkBank, e).id));
+      if (id.empty()) continue;
+      if (!AfsText(id).empty()) {
+        afs_ids_[id].push_back(e);
+        afs_as_decimal_[IdDecimal(id)].push_back(e);
+      } else if (const long long d = IdDecimal(id); d >= 0) {
+        decimal_ids_[d].push_back(e);
+      }
+    }
   }
-  c.newName = TrimBlanksCopy(name);
-  const std::string_view type = TypeForTag(e.tag, e.category);
-  c.newType = type.empty() ? c.oldType : std::string(type);
-  c.line = e.line;
-  c.replaced = e.replaced;
-  if (!options.replaceNames && !TrimBlanks(c.oldName).empty()) return Outcome::Kept;
-  if (c.newName == c.oldName && c.newType == c.oldType) return Outcome::Same;
-  return Outcome::Change;
-}
 
-void Count(ImportPreview& p, PreviewChange c, Outcome outcome) {
-  if (outcome == Outcome::Kept) {
-    ++p.kept;
-  } else if (outcome == Outcome::Same) {
-    ++p.same;
-  } else {
-    p.cut += c.cut ? 1 : 0;
-    p.replaced += c.replaced;
-    p.changes.push_back(std::move(c));
+  void start(const ListInfo& info) override {
+    p_.format = info.format;
+    p_.talkgroups = info.kind == ListKind::Talkgroups;
+    p_.restore = info.kind == ListKind::ScanDeck;
+    p_.commentColumn = comment_ = info.commentColumn;
   }
-}
 
-void NotFound(ImportPreview& p, const ListEntry& e, std::string key) {
-  p.notFound.push_back({e.line, std::move(key), ChosenName(e, NameColumn::AlphaTag), e.tag});
-}
+  void entry(const ListEntry& e, SkipLog& skipped) override {
+    if (comment_ && TrimBlanks(ChosenName(e, o_.column, true)).empty()) {
+      skipped.add(e.line, "no name (a comment is taken as the name only when its column is chosen)");
+      return;
+    }
+    if (p_.talkgroups) Talkgroup(e, skipped);
+    else Channel(e, skipped);
+  }
 
-void MatchChannels(const ImportList& list, const ImportOptions& o, const FreqDirectory& dir, ImportPreview& p) {
-  std::unordered_map<long long, std::vector<int>> by_units;
-  for (int n = 1; n <= kFreqChannels; ++n)
-    if (const long long u = ChannelUnits(dir[n].frequency); u > 0) by_units[u].push_back(n);
-  std::map<int, int> named_by;  // channel -> line that named it
-  for (const ListEntry& e : list.entries) {
-    const auto it = by_units.find(e.units);
-    if (it == by_units.end()) {
-      NotFound(p, e, FormatFrequencyMhz(static_cast<double>(e.units) / 10000.0, '.'));
-      continue;
+  void record(const SavedRecord& s, SkipLog& skipped) override {
+    const int key = s.talkgroup ? -s.record : s.record;
+    if (const auto done = restored_by_.find(key); done != restored_by_.end()) {
+      skipped.add(s.line, "record " + std::to_string(s.record) + " already comes from line " + std::to_string(done->second));
+      return;
+    }
+    restored_by_[key] = s.line;
+    Restore(s);
+  }
+
+ private:
+  void NotFound(const ListEntry& e, std::string key) {
+    NotInDirectory row{e.line, std::move(key), ChosenName(e, NameColumn::AlphaTag, comment_), e.tag};
+    ++p_.notFoundCount;
+    if (csv_)
+      *csv_ += std::to_string(row.line) + "," + CsvField(row.key) + "," + CsvField(Latin1ToUtf8(row.name)) + "," +
+               CsvField(Latin1ToUtf8(row.tag)) + "\r\n";
+    if (p_.notFound.size() < kMaxNotFoundKept) p_.notFound.push_back(std::move(row));
+  }
+
+  void Channel(const ListEntry& e, SkipLog& skipped) {
+    const auto it = by_units_.find(e.units);
+    if (it == by_units_.end()) {
+      NotFound(e, FormatFrequencyMhz(static_cast<double>(e.units) / 10000.0, '.'));
+      return;
     }
     for (int n : it->second) {
-      if (const auto done = named_by.find(n); done != named_by.end()) {
-        p.skipped.add(e.line, "channel " + std::to_string(n) + " already takes its name from line " + std::to_string(done->second));
+      if (const auto done = named_by_.find(n); done != named_by_.end()) {
+        skipped.add(e.line, "channel " + std::to_string(n) + " already takes its name from line " + std::to_string(done->second));
         continue;
       }
-      named_by[n] = e.line;
+      named_by_[n] = e.line;
       PreviewChange c;
       c.entry = n;
       c.where = "Ch " + std::to_string(n);
-      c.key = dir[n].frequency;
+      c.key = channels_[n].frequency;
       c.matchedBy = "frequency";
-      c.oldName = dir[n].name;
-      c.oldType = dir[n].type;
-      Count(p, c, Name(c, e, o));
+      c.oldName = channels_[n].name;
+      c.oldType = channels_[n].type;
+      Count(c, Name(c, e));
     }
   }
-}
 
-void MatchTalkgroups(const ImportList& list, const ImportOptions& o, const IdDirectory& dir, ImportPreview& p) {
-  const int bank = o.trunkBank;
-  std::unordered_map<long long, std::vector<int>> decimal_ids, afs_as_decimal;
-  std::unordered_map<std::string, std::vector<int>> afs_ids;
-  for (int e = 1; e <= kIdEntriesPerBank; ++e) {
-    std::string id = TrimBlanksCopy(Shown(dir.at(bank, e).id));
-    if (id.empty()) continue;
-    if (!AfsText(id).empty()) {
-      afs_ids[id].push_back(e);
-      afs_as_decimal[IdDecimal(id)].push_back(e);
-    } else if (const long long d = IdDecimal(id); d >= 0) {
-      decimal_ids[d].push_back(e);
-    }
-  }
-  std::map<int, int> named_by;
-  for (const ListEntry& le : list.entries) {
+  void Talkgroup(const ListEntry& le, SkipLog& skipped) {
     const std::vector<int>* hits = nullptr;
     std::string form;
     const long long decimal = le.decimal.empty() ? -1 : IdDecimal(le.decimal);
     // The form the list gives first; the sum only where the list lacks the scanner's form.
     if (!le.afs.empty())
-      if (auto it = afs_ids.find(le.afs); it != afs_ids.end()) hits = &it->second, form = "AFS";
+      if (auto it = afs_ids_.find(le.afs); it != afs_ids_.end()) hits = &it->second, form = "AFS";
     if (!hits && decimal >= 0)
-      if (auto it = decimal_ids.find(decimal); it != decimal_ids.end()) hits = &it->second, form = "decimal";
+      if (auto it = decimal_ids_.find(decimal); it != decimal_ids_.end()) hits = &it->second, form = "decimal";
     if (!hits && decimal >= 0 && le.afs.empty())
-      if (auto it = afs_as_decimal.find(decimal); it != afs_as_decimal.end()) hits = &it->second, form = "AFS from decimal";
+      if (auto it = afs_as_decimal_.find(decimal); it != afs_as_decimal_.end()) hits = &it->second, form = "AFS from decimal";
     if (!hits && decimal < 0 && !le.afs.empty())
-      if (auto it = decimal_ids.find(IdDecimal(le.afs)); it != decimal_ids.end()) hits = &it->second, form = "decimal from AFS";
+      if (auto it = decimal_ids_.find(IdDecimal(le.afs)); it != decimal_ids_.end()) hits = &it->second, form = "decimal from AFS";
     if (!hits) {
-      NotFound(p, le, le.afs.empty() ? le.decimal : le.decimal.empty() ? le.afs : le.decimal + " (" + le.afs + ")");
-      continue;
+      NotFound(le, le.afs.empty() ? le.decimal : le.decimal.empty() ? le.afs : le.decimal + " (" + le.afs + ")");
+      return;
     }
+    const int bank = o_.trunkBank;
     for (int e : *hits) {
-      if (const auto done = named_by.find(e); done != named_by.end()) {
-        p.skipped.add(le.line, "entry " + Shown(dir.at(bank, e).channel) + " already takes its name from line " + std::to_string(done->second));
+      if (const auto done = named_by_.find(e); done != named_by_.end()) {
+        skipped.add(le.line, "entry " + Shown(talkgroups_.at(bank, e).channel) + " already takes its name from line " +
+                                 std::to_string(done->second));
         continue;
       }
-      named_by[e] = le.line;
-      const IdEntry& entry = dir.at(bank, e);
+      named_by_[e] = le.line;
+      const IdEntry& entry = talkgroups_.at(bank, e);
       PreviewChange c;
       c.talkgroup = true;
       c.bank = bank;
       c.entry = e;
-      c.where = std::to_string((e - 1) / kIdsPerIdBank + 1) + "-" + std::to_string((e - 1) % kIdsPerIdBank + 1);
+      c.where = Where(e);
       c.key = TrimBlanksCopy(Shown(entry.id));
       c.matchedBy = form;
       c.oldName = Shown(entry.name);
       c.oldType = Shown(entry.type);
-      Count(p, c, Name(c, le, o));
+      Count(c, Name(c, le));
     }
   }
-}
 
-void Restore(const ImportList& list, const ImportOptions& o, const FreqDirectory& channels, const IdDirectory& talkgroups,
-             ImportPreview& p) {
-  for (const SavedRecord& s : list.records) {
+  // Fills the new name and type of `c` from the list entry, or says it changes nothing.
+  enum class Outcome { Change, Kept, Same };
+  Outcome Name(PreviewChange& c, const ListEntry& e) const {
+    std::string name = ChosenName(e, o_.column, comment_);
+    if (name.size() > kNameWidth) {
+      name.resize(kNameWidth);
+      c.cut = true;
+    }
+    c.newName = TrimBlanksCopy(name);
+    const std::string_view type = TypeForTag(e.tag, e.category);
+    c.newType = type.empty() ? c.oldType : std::string(type);
+    c.line = e.line;
+    c.replaced = e.replaced;
+    if (!o_.replaceNames && !TrimBlanks(c.oldName).empty()) return Outcome::Kept;
+    if (c.newName == c.oldName && c.newType == c.oldType) return Outcome::Same;
+    return Outcome::Change;
+  }
+
+  void Count(PreviewChange c, Outcome outcome) {
+    if (outcome == Outcome::Kept) {
+      ++p_.kept;
+    } else if (outcome == Outcome::Same) {
+      ++p_.same;
+    } else {
+      p_.cut += c.cut ? 1 : 0;
+      p_.replaced += c.replaced;
+      p_.changes.push_back(std::move(c));
+    }
+  }
+
+  void Restore(const SavedRecord& s) {
     PreviewChange c;
     c.restore = true;
     c.line = s.line;
@@ -161,7 +198,7 @@ void Restore(const ImportList& list, const ImportOptions& o, const FreqDirectory
     if (s.talkgroup) {
       c.bank = (s.record - 1) / kIdEntriesPerBank + 1;
       c.entry = (s.record - 1) % kIdEntriesPerBank + 1;
-      const IdEntry& old = talkgroups.at(c.bank, c.entry);
+      const IdEntry& old = talkgroups_.at(c.bank, c.entry);
       c.record = s.entry;
       c.where = std::to_string(c.bank) + ": " + s.entry.channel;
       c.key = s.entry.id;
@@ -173,20 +210,20 @@ void Restore(const ImportList& list, const ImportOptions& o, const FreqDirectory
                TrimBlanks(Shown(t.lockout)).empty();
       };
       if (EncodeIdRecord(old) == EncodeIdRecord(c.record) || (blank(old) && blank(c.record))) {
-        ++p.same;
-        continue;
+        ++p_.same;
+        return;
       }
     } else {
       c.entry = s.record;
       c.channel = s.channel;
-      c.channel.frequency = FormatFrequencyMhz(static_cast<double>(s.units) / 10000.0, o.separator);
+      c.channel.frequency = FormatFrequencyMhz(static_cast<double>(s.units) / 10000.0, o_.separator);
       c.where = "Ch " + std::to_string(s.record);
       c.key = c.channel.frequency;
-      c.oldName = channels[s.record].name;
-      c.oldType = channels[s.record].type;
-      if (EncodeFreqRecord(channels[s.record], s.record) == EncodeFreqRecord(c.channel, s.record)) {
-        ++p.same;
-        continue;
+      c.oldName = channels_[s.record].name;
+      c.oldType = channels_[s.record].type;
+      if (EncodeFreqRecord(channels_[s.record], s.record) == EncodeFreqRecord(c.channel, s.record)) {
+        ++p_.same;
+        return;
       }
     }
     // A hand-edited export may hold longer names than a record keeps: shown as written.
@@ -194,13 +231,33 @@ void Restore(const ImportList& list, const ImportOptions& o, const FreqDirectory
     if (name.size() > kNameWidth) {
       name.resize(kNameWidth);
       c.cut = true;
-      ++p.cut;
+      ++p_.cut;
     }
     c.newName = name;
     c.newType = s.talkgroup ? c.record.type : c.channel.type;
-    p.replaced += c.replaced;
-    p.changes.push_back(std::move(c));
+    p_.replaced += c.replaced;
+    p_.changes.push_back(std::move(c));
   }
+
+  const ImportOptions& o_;
+  const FreqDirectory& channels_;
+  const IdDirectory& talkgroups_;
+  ImportPreview& p_;
+  std::string* csv_;
+  bool comment_ = false;
+  std::unordered_map<long long, std::vector<int>> by_units_, decimal_ids_, afs_as_decimal_;
+  std::unordered_map<std::string, std::vector<int>> afs_ids_;
+  std::map<int, int> named_by_, restored_by_;  // entry -> line that named it
+};
+
+// What a list that is not read leaves in the preview: its reason only.
+void Refused(ImportPreview& p, const ListInfo& info) {
+  p.skipped = info.skipped;
+  p.error = info.error;
+  if (p.error.empty()) return;
+  p.changes.clear();
+  p.notFound.clear();
+  p.notFoundCount = p.kept = p.same = p.cut = p.replaced = 0;
 }
 
 }  // namespace
@@ -240,30 +297,38 @@ long long IdDecimal(std::string_view shown) {
   std::string t = TrimBlanksCopy(shown);
   if (!t.empty() && t.front() == '=') t.erase(0, 1);
   if (!AfsText(t).empty())
-    return (t[0] - '0') * 10 * 128 + (t[1] - '0') * 128 + ((t[3] - '0') * 10 + (t[4] - '0')) * 16 + (t[5] - '0');
+    return ((t[0] - '0') * 10 + (t[1] - '0')) * 128 + ((t[3] - '0') * 10 + (t[4] - '0')) * 8 + (t[5] - '0');
   if (t.empty() || t.size() > 9 || t.find_first_not_of("0123456789") != std::string::npos) return -1;
   return std::stoll(t);
+}
+
+ImportPreview BuildPreview(ByteSource& source, const ImportOptions& options, const FreqDirectory& channels,
+                           const IdDirectory& talkgroups) {
+  ImportPreview p;
+  Matcher matcher(options, channels, talkgroups, p, nullptr);
+  Refused(p, ReadList(source, matcher));
+  return p;
 }
 
 ImportPreview BuildPreview(const ImportList& list, const ImportOptions& options, const FreqDirectory& channels,
                            const IdDirectory& talkgroups) {
   ImportPreview p;
-  p.format = list.format;
-  p.skipped = list.skipped;
-  p.talkgroups = list.kind == ListKind::Talkgroups;
-  p.restore = list.kind == ListKind::ScanDeck;
-  if (list.kind == ListKind::Frequencies) MatchChannels(list, options, channels, p);
-  if (list.kind == ListKind::Talkgroups) MatchTalkgroups(list, options, talkgroups, p);
-  if (list.kind == ListKind::ScanDeck) Restore(list, options, channels, talkgroups, p);
+  Matcher matcher(options, channels, talkgroups, p, nullptr);
+  ListInfo info = list;
+  matcher.start(info);
+  for (const ListEntry& e : list.entries) matcher.entry(e, info.skipped);
+  for (const SavedRecord& s : list.records) matcher.record(s, info.skipped);
+  Refused(p, info);
   return p;
 }
 
-std::string NotInDirectoryCsv(const ImportPreview& preview) {
-  std::string out = "\xEF\xBB\xBF";
-  out += preview.talkgroups ? "Line,ID,Name,Tag\r\n" : "Line,Frequency,Name,Tag\r\n";
-  for (const NotInDirectory& n : preview.notFound)
-    out += std::to_string(n.line) + "," + CsvField(n.key) + "," + CsvField(Latin1ToUtf8(n.name)) + "," + CsvField(Latin1ToUtf8(n.tag)) + "\r\n";
-  return out;
+std::string NotInDirectoryCsv(ByteSource& source, const ImportOptions& options, const FreqDirectory& channels,
+                              const IdDirectory& talkgroups, std::string& error) {
+  ImportPreview p;
+  std::string rows;
+  Matcher matcher(options, channels, talkgroups, p, &rows);
+  error = ReadList(source, matcher).error;
+  return std::string("\xEF\xBB\xBF") + (p.talkgroups ? "Line,ID,Name,Tag\r\n" : "Line,Frequency,Name,Tag\r\n") + rows;
 }
 
 Failure ReadWholeFile(const std::string& path, std::string& out, std::size_t limit, bool& too_big) {

@@ -15,6 +15,7 @@
 namespace scandeck {
 
 inline constexpr std::size_t kNameWidth = 40;
+inline constexpr std::size_t kMaxNotFoundKept = 10000;  // listed; the rest are only counted
 
 enum class NameColumn { AlphaTag, Description };
 
@@ -36,7 +37,8 @@ const std::vector<TagType>& TagTypes();
 std::string_view TypeForTag(std::string_view tag, std::string_view category);
 
 // The ID as the scanner shows it to the decimal it stands for: digits as they are,
-// "aa-ffs" as agency × 128 + fleet × 16 + subfleet; -1 for anything else.
+// "aa-ffs" as agency × 128 + fleet × 8 + subfleet (the 4-4-3 split of the 11-bit
+// EDACS group ID); -1 for anything else.
 long long IdDecimal(std::string_view shown);
 
 struct PreviewChange {
@@ -64,10 +66,13 @@ struct NotInDirectory {
 
 struct ImportPreview {
   std::string format;
+  std::string error;  // the list is not read: nothing below counts
   bool talkgroups = false;
   bool restore = false;
+  bool commentColumn = false;  // the description column holds comments (CHIRP)
   std::vector<PreviewChange> changes;
-  std::vector<NotInDirectory> notFound;
+  std::vector<NotInDirectory> notFound;  // the first kMaxNotFoundKept
+  int notFoundCount = 0;
   SkipLog skipped;
   int kept = 0;      // matched, but the entry has a name and names are not replaced
   int same = 0;      // matched, nothing would change
@@ -75,11 +80,18 @@ struct ImportPreview {
   int replaced = 0;  // characters Latin-1 cannot hold, in the names taken
 };
 
+// Reads the whole list from `source` and matches it as it goes: what the preview
+// holds is bounded by the directory and the kept lists, whatever the list's length.
+ImportPreview BuildPreview(ByteSource& source, const ImportOptions& options, const FreqDirectory& channels,
+                           const IdDirectory& talkgroups);
 ImportPreview BuildPreview(const ImportList& list, const ImportOptions& options, const FreqDirectory& channels,
                            const IdDirectory& talkgroups);
 
-// The "not in the directory" rows as CSV (UTF-8 BOM, CRLF), for the user to keep.
-std::string NotInDirectoryCsv(const ImportPreview& preview);
+// Every "not in the directory" row of the list as CSV (UTF-8 BOM, CRLF), for the
+// user to keep; the list is read again, so rows past those listed are there too.
+// `error` says why the list could not be read again (then the CSV is not whole).
+std::string NotInDirectoryCsv(ByteSource& source, const ImportOptions& options, const FreqDirectory& channels,
+                              const IdDirectory& talkgroups, std::string& error);
 
 struct DirectoryFiles {
   FreqDirectory& channels;

@@ -1,7 +1,9 @@
 #pragma once
 // What a list says, whatever its kind: header recognised by column names with their
-// usual aliases in any order, or a headerless trunk-recorder/OP25 list, an EDACS
-// table in a text document, an alias playlist in XML, or ScanDeck's own export.
+// usual aliases in any order (after a preamble too), or a headerless trunk-recorder,
+// OP25 or frequency list, an EDACS table in a text document, an alias playlist in
+// XML, or ScanDeck's own export. The list is read as a stream: each entry goes to a
+// sink as it is read, so nothing holds the whole of a large list.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,9 @@
 namespace scandeck {
 
 enum class ListKind { Unknown, Talkgroups, Frequencies, ScanDeck };
+
+// The unit a list gives its frequencies in, decided by their magnitude.
+enum class FrequencyUnit { MHz, kHz, Hz };
 
 struct ListEntry {
   int line = 0;
@@ -34,27 +39,50 @@ struct SavedRecord {
   int replaced = 0;
 };
 
-struct ImportList {
+// What a list is, known before its first entry; `skipped` and `error` are complete
+// once it has been read.
+struct ListInfo {
   ListKind kind = ListKind::Unknown;
-  std::string format;  // what the list was recognised as, for the preview
+  std::string format;  // what the list was recognised as (with the unit read), for the preview
   bool utf8 = false;
+  FrequencyUnit unit = FrequencyUnit::MHz;
+  // The column taken as the description holds comments (CHIRP's "Comment"): a name
+  // only when the user picks it, never in place of an empty name.
+  bool commentColumn = false;
+  SkipLog skipped;
+  std::string error;  // set when the list is not read (then nothing it held counts)
+};
+
+// Takes a list's entries (or ScanDeck records) as they are read.
+class ListSink {
+ public:
+  virtual ~ListSink() = default;
+  virtual void start(const ListInfo&) {}
+  virtual void entry(const ListEntry& entry, SkipLog& skipped) = 0;
+  virtual void record(const SavedRecord&, SkipLog&) {}
+};
+
+// Reads the whole list from its first byte, in bounded memory.
+ListInfo ReadList(ByteSource& source, ListSink& sink);
+
+// A small list with every entry kept, for tests, seeds and benchmarks.
+struct ImportList : ListInfo {
   std::vector<ListEntry> entries;
   std::vector<SavedRecord> records;
-  SkipLog skipped;
-  int replaced = 0;
-  bool truncated = false;
-  std::string error;  // set when nothing could be recognised
 };
+ImportList ReadList(std::string_view bytes);
 
 // The header cell as it is compared: letters and digits only, lower case.
 std::string HeaderKey(std::string_view cell);
-// "aa-ffs" (two digits, '-', three digits) or empty.
+// "aa-ffs" (agency 0-15, '-', fleet 0-15, subfleet 0-7) or empty.
 std::string AfsText(std::string_view text);
-// Frequency text in MHz to 100 Hz units, rounded; 0 when it is no frequency.
-long long FrequencyUnits(std::string_view mhz);
+// Frequency text to 100 Hz units, rounded; 0 when it is no frequency.
+long long FrequencyUnits(std::string_view text, FrequencyUnit unit = FrequencyUnit::MHz);
+// The unit in which `text` is a frequency within one of the scanner's bands
+// (29-54, 108-174, 406-512, 806-956 MHz); false when it is in none.
+bool BandUnit(std::string_view text, FrequencyUnit& unit);
+std::string_view UnitName(FrequencyUnit unit);
 // 2-character mode suffix "E"/"e" of an encrypted talkgroup ("DE", "Te", "P25E").
 bool EncryptedMode(std::string_view mode);
-
-ImportList ReadList(std::string_view bytes);
 
 }  // namespace scandeck

@@ -1,5 +1,8 @@
 #include "import/core/list_reader.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace scandeck {
 
 void SkipLog::add(int line, std::string reason) {
@@ -72,19 +75,6 @@ std::string ToLatin1(std::string_view field, bool utf8, int& replaced) {
   return out;
 }
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
-}
-
 std::string_view StripBom(std::string_view bytes, bool& bom) {
   bom = bytes.substr(0, 3) == "\xEF\xBB\xBF";
   return bom ? bytes.substr(3) : bytes;
@@ -155,59 +145,187 @@ bool Blank(const std::vector<std::string>& fields) {
 
 }  // namespace
 
-ListText ReadDelimited(std::string_view bytes) {
-  ListText out;
-  if (bytes.size() > kMaxListBytes) {
-    bytes = bytes.substr(0, kMaxListBytes);
-    out.truncated = true;
+DelimitedReader::DelimitedReader(ByteSource& source, bool utf8, SkipLog& skipped)
+    : lines_(source), utf8_(utf8), skipped_(skipped) {
+  // The first twenty non-blank lines vote for the delimiter they all hold.
+  int commas = 0, tabs = 0, semicolons = 0, seen = 0;
+  Line line;
+  while (seen < 20 && lines_.next(line.text)) {
+    line.number = lines_.number();
+    pending_.push_back(line);
+    if (TrimField(line.text).empty()) continue;
+    ++seen;
+    commas += line.text.find(',') != std::string::npos;
+    tabs += line.text.find('\t') != std::string::npos;
+    semicolons += line.text.find(';') != std::string::npos;
   }
-  bytes = StripBom(bytes, out.bom);
-  out.utf8 = out.bom || LooksLikeUtf8(bytes);
-  const std::vector<std::string_view> lines = SplitLines(bytes);
-  for (auto line : lines) {
-    if (TrimField(line).empty()) continue;
-    if (line.find('\t') != std::string_view::npos && line.find(',') == std::string_view::npos) out.delimiter = '\t';
-    break;
+  if (tabs > commas && tabs >= semicolons) delimiter_ = '\t';
+  else if (semicolons > commas && semicolons > tabs) delimiter_ = ';';
+}
+
+bool DelimitedReader::pull(Line& line) {
+  if (!pending_.empty()) {
+    line = std::move(pending_.front());
+    pending_.pop_front();
+    return true;
   }
+  if (!lines_.next(line.text)) return false;
+  line.number = lines_.number();
+  return true;
+}
+
+bool DelimitedReader::next(ListRow& row) {
   std::vector<std::string> fields;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const int number = static_cast<int>(i) + 1;
-    if (lines[i].find('\0') != std::string_view::npos) {
-      out.skipped.add(number, "binary data (a NUL byte)");
+  Line line;
+  while (pull(line)) {
+    if (line.text.find('\0') != std::string::npos) {
+      skipped_.add(line.number, "binary data (a NUL byte)");
       continue;
     }
-    if (lines[i].size() > kMaxLineBytes) {
-      out.skipped.add(number, "line longer than " + std::to_string(kMaxLineBytes) + " bytes");
+    if (line.text.size() > kMaxLineBytes) {
+      skipped_.add(line.number, "line longer than " + std::to_string(kMaxLineBytes) + " bytes");
       continue;
     }
-    std::string record(lines[i]);
-    std::size_t last = i;
-    Parse parse = SplitRecord(record, out.delimiter, fields);
+    std::string record = line.text;
+    std::vector<Line> joined;
+    Parse parse = SplitRecord(record, delimiter_, fields);
     // A quoted field over line ends: join the next lines while the record stays short.
-    while (parse == Parse::OpenQuote && last + 1 < lines.size() && record.size() + lines[last + 1].size() < kMaxLineBytes) {
-      record.append("\n").append(lines[++last]);
-      parse = SplitRecord(record, out.delimiter, fields);
+    Line more;
+    while (parse == Parse::OpenQuote && pull(more)) {
+      if (record.size() + more.text.size() >= kMaxLineBytes) {
+        pending_.push_front(std::move(more));
+        break;
+      }
+      record.append("\n").append(more.text);
+      joined.push_back(std::move(more));
+      parse = SplitRecord(record, delimiter_, fields);
     }
     if (parse == Parse::OpenQuote) {
-      out.skipped.add(number, "a quote that is never closed");
-      continue;  // go on with the next line, not past the lines tried
+      skipped_.add(line.number, "a quote that is never closed");
+      // Go on with the next line, not past the lines tried.
+      for (auto it = joined.rbegin(); it != joined.rend(); ++it) pending_.push_front(std::move(*it));
+      continue;
     }
-    i = last;
     if (parse == Parse::FieldTooLong) {
-      out.skipped.add(number, "a field longer than " + std::to_string(kMaxFieldBytes) + " bytes");
+      skipped_.add(line.number, "a field longer than " + std::to_string(kMaxFieldBytes) + " bytes");
       continue;
     }
     if (Blank(fields)) continue;
-    if (out.rows.size() >= kMaxRows) {
-      out.truncated = true;
-      out.skipped.add(number, "past the first " + std::to_string(kMaxRows) + " rows");
-      break;
-    }
-    ListRow row{number, {}, 0};
+    row.line = line.number;
+    row.replaced = 0;
+    row.fields.clear();
     row.fields.reserve(fields.size());
-    for (const auto& f : fields) row.fields.push_back(ToLatin1(f, out.utf8, row.replaced));
+    for (const auto& f : fields) row.fields.push_back(ToLatin1(f, utf8_, row.replaced));
+    return true;
+  }
+  return false;
+}
+
+std::size_t TextSource::read(char* into, std::size_t size) {
+  const std::size_t n = std::min(size, text_.size() - at_);
+  std::memcpy(into, text_.data() + at_, n);
+  at_ += n;
+  return n;
+}
+
+FileSource::FileSource(std::string path) : path_(std::move(path)), in_(path_, std::ios::binary) {}
+
+std::size_t FileSource::read(char* into, std::size_t size) {
+  if (!in_) return 0;
+  in_.read(into, static_cast<std::streamsize>(size));
+  return static_cast<std::size_t>(in_.gcount());
+}
+
+bool FileSource::rewind() {
+  if (!in_.is_open() || in_.bad()) return false;
+  in_.clear();
+  in_.seekg(0);
+  return static_cast<bool>(in_);
+}
+
+Encoding ScanEncoding(ByteSource& source) {
+  Encoding out;
+  std::vector<char> buffer(64 * 1024);
+  bool first = true, valid = true;
+  int need = 0;  // continuation bytes the current UTF-8 character still needs
+  std::size_t n;
+  while ((n = source.read(buffer.data(), buffer.size())) > 0) {
+    std::size_t i = 0;
+    if (first) {
+      first = false;
+      const auto b = [&](std::size_t k) { return k < n ? static_cast<unsigned char>(buffer[k]) : 0x100u; };
+      out.bom = b(0) == 0xEF && b(1) == 0xBB && b(2) == 0xBF;
+      out.utf16 = (b(0) == 0xFF && b(1) == 0xFE) || (b(0) == 0xFE && b(1) == 0xFF) ||
+                  (n >= 4 && b(0) && !b(1) && b(2) && !b(3)) || (n >= 4 && !b(0) && b(1) && !b(2) && b(3));
+      if (out.bom) i = 3;
+    }
+    out.bytes += n;
+    for (; valid && i < n; ++i) {
+      const auto c = static_cast<unsigned char>(buffer[i]);
+      if (need > 0) {
+        valid = Continuation(c);
+        --need;
+      } else {
+        const int len = SequenceLength(c);
+        valid = len > 0;
+        need = len - 1;
+      }
+    }
+  }
+  out.utf8 = out.bom || valid;  // a file cut inside its last character still counts
+  return out;
+}
+
+LineReader::LineReader(ByteSource& source) : source_(source), buffer_(64 * 1024) {}
+
+bool LineReader::fill() {
+  if (source_.failed()) return false;
+  end_ = source_.read(buffer_.data(), buffer_.size());
+  at_ = 0;
+  return end_ > 0;
+}
+
+bool LineReader::next(std::string& line) {
+  line.clear();
+  if (!started_) {
+    started_ = true;
+    fill();
+    if (end_ >= 3 && std::string_view(buffer_.data(), 3) == "\xEF\xBB\xBF") at_ = 3;
+  }
+  bool any = false;
+  for (;;) {
+    if (at_ == end_ && !fill()) {
+      if (any) ++number_;
+      return any;
+    }
+    std::size_t k = at_;
+    while (k < end_ && buffer_[k] != '\n' && buffer_[k] != '\r') ++k;
+    if (k > at_) {
+      any = true;
+      if (line.size() <= kMaxLineBytes) line.append(buffer_.data() + at_, std::min(k - at_, kMaxLineBytes + 1 - line.size()));
+    }
+    at_ = k;
+    if (k == end_) continue;
+    const char c = buffer_[at_++];
+    if (c == '\r' && (at_ < end_ || fill()) && buffer_[at_] == '\n') ++at_;
+    ++number_;
+    return true;
+  }
+}
+
+ListText ReadDelimited(std::string_view bytes) {
+  TextSource source{std::string(bytes)};
+  const Encoding encoding = ScanEncoding(source);
+  source.rewind();
+  ListText out;
+  out.bom = encoding.bom;
+  out.utf8 = encoding.utf8;
+  DelimitedReader reader(source, out.utf8, out.skipped);
+  out.delimiter = reader.delimiter();
+  ListRow row;
+  while (reader.next(row)) {
     out.replaced += row.replaced;
-    out.rows.push_back(std::move(row));
+    out.rows.push_back(row);
   }
   return out;
 }

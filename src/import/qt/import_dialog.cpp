@@ -43,19 +43,23 @@ QString Num(int n) { return QString::number(n); }
 
 }  // namespace
 
-ImportDialog::ImportDialog(ImportContext context, std::string path, ImportList list, QWidget* parent)
-    : QDialog(parent), context_(std::move(context)), path_(std::move(path)), list_(std::move(list)) {
+ImportDialog::ImportDialog(ImportContext context, std::string path, std::unique_ptr<ByteSource> source, QWidget* parent)
+    : QDialog(parent), context_(std::move(context)), path_(std::move(path)), source_(std::move(source)) {
+  ImportOptions first;
+  first.separator = context_.separator;
+  preview_ = BuildPreview(*source_, first, context_.channels, context_.talkgroups);
   setObjectName("ImportNames");
   setWindowTitle("Import names");
   auto* layout = new QVBoxLayout(this);
-  auto* file = new QLabel(ToQt(std::filesystem::path(path_).filename().string()) + " \u2014 " + ToQt(list_.format), this);
+  auto* file = new QLabel(ToQt(std::filesystem::path(path_).filename().string()) + " \u2014 " + ToQt(preview_.format), this);
   file->setObjectName("FileLbl");
   layout->addWidget(file);
 
   auto* form = new QFormLayout;
   NameColumnCmb = new QComboBox(this);
   NameColumnCmb->setObjectName("NameColumnCmb");
-  NameColumnCmb->addItems({"Alpha tag", "Description"});
+  if (preview_.commentColumn) NameColumnCmb->addItems({"Name", "Comment"});
+  else NameColumnCmb->addItems({"Alpha tag", "Description"});
   NameColumnCmb->setAccessibleName("Name column");
   auto* name_label = new QLabel("&Name column:", this);
   name_label->setBuddy(NameColumnCmb);
@@ -79,8 +83,8 @@ ImportDialog::ImportDialog(ImportContext context, std::string path, ImportList l
   auto* bank_label = new QLabel("&Trunk bank:", this);
   bank_label->setBuddy(TrunkBankSpin);
   form->addRow(bank_label, TrunkBankSpin);
-  bank_label->setVisible(list_.kind == ListKind::Talkgroups);
-  TrunkBankSpin->setVisible(list_.kind == ListKind::Talkgroups);
+  bank_label->setVisible(preview_.talkgroups);
+  TrunkBankSpin->setVisible(preview_.talkgroups);
   layout->addLayout(form);
 
   summary_ = new QLabel(this);
@@ -90,7 +94,7 @@ ImportDialog::ImportDialog(ImportContext context, std::string path, ImportList l
 
   auto* tabs = new QTabWidget(this);
   tabs->setObjectName("ImportTabs");
-  const bool ids = list_.kind == ListKind::Talkgroups;
+  const bool ids = preview_.talkgroups;
   ChangesGrid = Grid("ChangesGrid", {"Line", "Entry", ids ? "ID" : "Frequency", "Matched by", "Old name", "Old type",
                                      "New name", "New type", "Note"}, this);
   NotFoundGrid = Grid("NotFoundGrid", {"Line", ids ? "ID" : "Frequency", "Name", "Tag"}, this);
@@ -110,7 +114,7 @@ ImportDialog::ImportDialog(ImportContext context, std::string path, ImportList l
   auto* save_missing = buttons->addButton("E&xport not found...", QDialogButtonBox::ActionRole);
   save_missing->setObjectName("ExportNotFoundCmd");
   save_missing->setAccessibleName("Export not found");
-  auto* apply = buttons->addButton("&Apply", QDialogButtonBox::AcceptRole);
+  auto* apply = ApplyCmd = buttons->addButton("&Apply", QDialogButtonBox::AcceptRole);
   apply->setObjectName("ApplyCmd");
   apply->setAccessibleName("Apply");
   auto* cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
@@ -123,17 +127,21 @@ ImportDialog::ImportDialog(ImportContext context, std::string path, ImportList l
   connect(NameColumnCmb, &QComboBox::currentIndexChanged, this, [this] { rebuild(); });
   connect(ReplaceOpt, &QRadioButton::toggled, this, [this] { rebuild(); });
   connect(TrunkBankSpin, &QSpinBox::valueChanged, this, [this] { rebuild(); });
-  rebuild();
+  fillTables();
   resize(980, 560);
 }
 
-void ImportDialog::rebuild() {
+ImportOptions ImportDialog::options() const {
   ImportOptions o;
   o.column = NameColumnCmb->currentIndex() == 1 ? NameColumn::Description : NameColumn::AlphaTag;
   o.replaceNames = ReplaceOpt->isChecked();
   o.trunkBank = TrunkBankSpin->value();
   o.separator = context_.separator;
-  preview_ = BuildPreview(list_, o, context_.channels, context_.talkgroups);
+  return o;
+}
+
+void ImportDialog::rebuild() {
+  preview_ = BuildPreview(*source_, options(), context_.channels, context_.talkgroups);
   fillTables();
 }
 
@@ -141,8 +149,11 @@ void ImportDialog::fillTables() {
   const auto& p = preview_;
   summary_->setText(QString("%1 changes, %2 kept (already named), %3 unchanged, %4 not in the directory, %5 lines skipped, "
                             "%6 names cut to 40 characters (marked), %7 characters Latin-1 cannot hold replaced by '?'.")
-                        .arg(p.changes.size()).arg(p.kept).arg(p.same).arg(p.notFound.size()).arg(p.skipped.count)
+                        .arg(p.changes.size()).arg(p.kept).arg(p.same).arg(p.notFoundCount).arg(p.skipped.count)
                         .arg(p.cut).arg(p.replaced));
+  // A list refused, or a file gone since it was opened: nothing of it is applied.
+  if (!p.error.empty()) summary_->setText(ToQt(p.error));
+  ApplyCmd->setEnabled(p.error.empty());
   summary_->setAccessibleName(summary_->text());
   ChangesGrid->setRowCount(static_cast<int>(p.changes.size()));
   for (int i = 0; i < ChangesGrid->rowCount(); ++i) {
@@ -152,11 +163,14 @@ void ImportDialog::fillTables() {
     Put(ChangesGrid, i, {Num(c.line), ToQt(c.where), ToQt(c.key), ToQt(c.matchedBy), ToQt(c.oldName), ToQt(c.oldType),
                          ToQt(c.newName), ToQt(c.newType), note});
   }
-  NotFoundGrid->setRowCount(static_cast<int>(p.notFound.size()));
-  for (int i = 0; i < NotFoundGrid->rowCount(); ++i) {
-    const NotInDirectory& n = p.notFound[static_cast<std::size_t>(i)];
-    Put(NotFoundGrid, i, {Num(n.line), ToQt(n.key), ToQt(n.name), ToQt(n.tag)});
+  const int unlisted = p.notFoundCount - static_cast<int>(p.notFound.size());
+  NotFoundGrid->setRowCount(static_cast<int>(p.notFound.size()) + (unlisted > 0 ? 1 : 0));
+  for (std::size_t i = 0; i < p.notFound.size(); ++i) {
+    const NotInDirectory& n = p.notFound[i];
+    Put(NotFoundGrid, static_cast<int>(i), {Num(n.line), ToQt(n.key), ToQt(n.name), ToQt(n.tag)});
   }
+  if (unlisted > 0)
+    Put(NotFoundGrid, NotFoundGrid->rowCount() - 1, {"", QString("%1 more rows (Export not found writes them all)").arg(unlisted)});
   const int more = p.skipped.count - static_cast<int>(p.skipped.lines.size());
   SkippedGrid->setRowCount(static_cast<int>(p.skipped.lines.size()) + (more > 0 ? 1 : 0));
   for (std::size_t i = 0; i < p.skipped.lines.size(); ++i)
@@ -179,7 +193,13 @@ void ImportDialog::Apply_Click() {
 void ImportDialog::exportNotFound() {
   const QString path = QFileDialog::getSaveFileName(this, "Export rows not in the directory", QString(), "CSV (*.csv)");
   if (path.isEmpty()) return;
-  if (Failure f = WriteFileAtomically(path.toStdString(), NotInDirectoryCsv(preview_)))
+  std::string error;
+  const std::string csv = NotInDirectoryCsv(*source_, options(), context_.channels, context_.talkgroups, error);
+  if (!error.empty()) {
+    context_.desktop.warn("Export", "Not written: " + error);
+    return;
+  }
+  if (Failure f = WriteFileAtomically(path.toStdString(), csv))
     context_.desktop.warn("Export", "Not written: " + f.description);
 }
 
@@ -187,18 +207,16 @@ void RunImport(QWidget* parent, const ImportContext& context) {
   const QString path = QFileDialog::getOpenFileName(parent, "Import names", QString(),
                                                     "Lists (*.csv *.tsv *.txt *.xml);;All files (*)");
   if (path.isEmpty()) return;
-  std::string bytes;
-  bool too_big = false;
-  if (Failure f = ReadWholeFile(path.toStdString(), bytes, kMaxListBytes, too_big)) {
-    context.desktop.warn("Import names", f.description);
+  auto source = std::make_unique<FileSource>(path.toStdString());
+  if (!source->isOpen()) {
+    context.desktop.warn("Import names", "File not found: " + path.toStdString());
     return;
   }
-  ImportList list = ReadList(bytes);
-  if (!list.error.empty()) {
-    context.desktop.warn("Import names", list.error);
+  ImportDialog dialog(context, path.toStdString(), std::move(source), parent);
+  if (!dialog.preview().error.empty()) {
+    context.desktop.warn("Import names", dialog.preview().error);
     return;
   }
-  ImportDialog dialog(context, path.toStdString(), std::move(list), parent);
   dialog.exec();
 }
 

@@ -4,6 +4,7 @@
 // and a callback for the main display; the rules are all in import/core.
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "common/core/desktop.h"
@@ -11,6 +12,7 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QTableWidget;
@@ -30,7 +32,9 @@ struct ImportContext {
 
 class ImportDialog : public QDialog {
  public:
-  ImportDialog(ImportContext context, std::string path, ImportList list, QWidget* parent = nullptr);
+  // Reads the list from `source` for each preview (and the export of what is not
+  // in the directory), so that its length costs no memory.
+  ImportDialog(ImportContext context, std::string path, std::unique_ptr<ByteSource> source, QWidget* parent = nullptr);
 
   const ImportPreview& preview() const { return preview_; }
   void Apply_Click();
@@ -40,9 +44,11 @@ class ImportDialog : public QDialog {
   void fillTables();
   void exportNotFound();
 
+  ImportOptions options() const;
+
   ImportContext context_;
   std::string path_;
-  ImportList list_;
+  std::unique_ptr<ByteSource> source_;
   ImportPreview preview_;
   QLabel* summary_;
   QComboBox* NameColumnCmb;
@@ -53,6 +59,7 @@ class ImportDialog : public QDialog {
   QTableWidget* NotFoundGrid;
   QTableWidget* SkippedGrid;
   QTableWidget* TypesGrid;
+  QPushButton* ApplyCmd;
 };
 
 // Memories > "Import names...": asks for a file, reads it and shows the preview.

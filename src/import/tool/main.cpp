@@ -87,13 +87,20 @@ std::string Field(const std::string& text) {
   return text.find_first_not_of('\0') == std::string::npos ? std::string() : text;
 }
 
+// A Latin-1 field as UTF-8, padded to `width` characters (not bytes).
+std::string Utf8(const std::string& latin1, std::size_t width = 0) {
+  std::string out = Latin1ToUtf8(latin1);
+  if (latin1.size() < width) out.append(width - latin1.size(), ' ');
+  return out;
+}
+
 int List(const Args& a, Folder& f) {
   const bool all = a.what.empty();
   if (all || a.what == "channels")
     for (int n = 1; n <= kFreqChannels; ++n) {
       const FreqChannel& c = (*f.channels)[n];
       if ((a.bank && (n - 1) / kChannelsPerBank + 1 != a.bank) || (FrequencyUnits(c.frequency) == 0 && c.name.empty())) continue;
-      std::printf("Ch %3d  %s  %-3s  %s\n", n, c.frequency.c_str(), c.type.c_str(), Latin1ToUtf8(c.name).c_str());
+      std::printf("Ch %3d  %s  %s  %s\n", n, Utf8(c.frequency).c_str(), Utf8(c.type, 3).c_str(), Utf8(c.name).c_str());
     }
   if (all || a.what == "talkgroups")
     for (int b = 1; b <= kIdBanks; ++b) {
@@ -101,8 +108,8 @@ int List(const Args& a, Folder& f) {
       for (int e = 1; e <= kIdEntriesPerBank; ++e) {
         const IdEntry& t = f.talkgroups->at(b, e);
         if (TrimBlanks(Field(t.id)).empty() && Field(t.name).empty()) continue;
-        std::printf("Bank %2d  %-5s  %-6s  %-3s  %s\n", b, Field(t.channel).c_str(), Field(t.id).c_str(),
-                    Field(t.type).c_str(), Latin1ToUtf8(Field(t.name)).c_str());
+        std::printf("Bank %2d  %s  %s  %s  %s\n", b, Utf8(Field(t.channel), 5).c_str(), Utf8(Field(t.id), 6).c_str(),
+                    Utf8(Field(t.type), 3).c_str(), Utf8(Field(t.name)).c_str());
       }
     }
   return kOk;
@@ -110,16 +117,18 @@ int List(const Args& a, Folder& f) {
 
 void PrintPreview(const ImportPreview& p, const std::string& file) {
   std::printf("%s: %s\n", file.c_str(), p.format.c_str());
-  std::printf("%zu changes, %d kept (already named), %d unchanged, %zu not in the directory, %d lines skipped, "
+  std::printf("%zu changes, %d kept (already named), %d unchanged, %d not in the directory, %d lines skipped, "
               "%d names cut to 40 characters, %d characters replaced\n",
-              p.changes.size(), p.kept, p.same, p.notFound.size(), p.skipped.count, p.cut, p.replaced);
+              p.changes.size(), p.kept, p.same, p.notFoundCount, p.skipped.count, p.cut, p.replaced);
   for (const PreviewChange& c : p.changes)
-    std::printf("change  line %d  %s  %s (%s)  \"%s\" %s -> \"%s\" %s%s\n", c.line, c.where.c_str(), c.key.c_str(),
-                c.matchedBy.c_str(), Latin1ToUtf8(c.oldName).c_str(), c.oldType.c_str(), Latin1ToUtf8(c.newName).c_str(),
-                c.newType.c_str(), c.cut ? "  [cut]" : "");
+    std::printf("change  line %d  %s  %s (%s)  \"%s\" %s -> \"%s\" %s%s\n", c.line, Utf8(c.where).c_str(), Utf8(c.key).c_str(),
+                c.matchedBy.c_str(), Utf8(c.oldName).c_str(), Utf8(c.oldType).c_str(), Utf8(c.newName).c_str(),
+                Utf8(c.newType).c_str(), c.cut ? "  [cut]" : "");
   for (const NotInDirectory& n : p.notFound)
-    std::printf("not in the directory  line %d  %s  %s\n", n.line, n.key.c_str(), Latin1ToUtf8(n.name).c_str());
-  for (const SkippedLine& s : p.skipped.lines) std::printf("skipped  line %d  %s\n", s.line, s.reason.c_str());
+    std::printf("not in the directory  line %d  %s  %s\n", n.line, Utf8(n.key).c_str(), Utf8(n.name).c_str());
+  if (p.notFoundCount > static_cast<int>(p.notFound.size()))
+    std::printf("not in the directory  %d more rows, not listed\n", p.notFoundCount - static_cast<int>(p.notFound.size()));
+  for (const SkippedLine& s : p.skipped.lines) std::printf("skipped  line %d  %s\n", s.line, Utf8(s.reason).c_str());
   if (p.skipped.count > static_cast<int>(p.skipped.lines.size()))
     std::printf("skipped  %d more lines\n", p.skipped.count - static_cast<int>(p.skipped.lines.size()));
 }
@@ -159,23 +168,20 @@ int Run(const Args& a) {
     }
     return kOk;
   }
-  std::string bytes;
-  bool too_big = false;
-  if (Failure e = ReadWholeFile(a.file, bytes, kMaxListBytes, too_big)) {
-    std::cerr << "scandeck-dir: " << a.file << ": " << e.description << "\n";
+  FileSource source(a.file);
+  if (!source.isOpen()) {
+    std::cerr << "scandeck-dir: " << a.file << ": File not found\n";
     return kFailed;
-  }
-  if (too_big) std::cerr << "scandeck-dir: " << a.file << ": only its first 16 MiB are read\n";
-  const ImportList list = ReadList(bytes);
-  if (!list.error.empty()) {
-    std::cerr << "scandeck-dir: " << a.file << ": " << list.error << "\n";
-    return kUnknownList;
   }
   ImportOptions options;
   options.column = a.description ? NameColumn::Description : NameColumn::AlphaTag;
   options.replaceNames = a.replace;
   options.trunkBank = a.trunkBank;
-  const ImportPreview preview = BuildPreview(list, options, *f.channels, *f.talkgroups);
+  const ImportPreview preview = BuildPreview(source, options, *f.channels, *f.talkgroups);
+  if (!preview.error.empty()) {
+    std::cerr << "scandeck-dir: " << a.file << ": " << preview.error << "\n";
+    return source.failed() ? kFailed : kUnknownList;
+  }
   PrintPreview(preview, a.file);
   if (a.dryRun || preview.changes.empty()) return kOk;
   DirectoryFiles files{*f.channels, f.channelFile, f.channelPath, *f.talkgroups, f.talkgroupFile, f.talkgroupPath};
