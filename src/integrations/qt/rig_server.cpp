@@ -11,8 +11,9 @@ namespace scandeck {
 
 namespace {
 constexpr qint64 kReadChunk = 4096;
-// Connections taken from the system while every place is held; beyond them the
-// system's own backlog keeps newcomers waiting.
+// Connections taken from the system while every place is held: accepting pauses
+// at this many (the burst under way may still bring in the rest of the listen
+// backlog), and the system keeps any later newcomer waiting.
 constexpr std::size_t kRigMaxWaiting = kRigMaxClients;
 
 // Closes a connection that was never given a socket of its own.
