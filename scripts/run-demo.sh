@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds ScanDeck and runs it against the built-in scanner
-# simulator in the folder demo/ (seeded with named channels and talkgroups).
+# Installs what building and running need (not the tests' tools), builds ScanDeck
+# and runs it against the built-in scanner simulator in the folder demo/ (seeded
+# with named channels and talkgroups).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh run
 
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DSCANDECK_BENCH=OFF >/dev/null
 cmake --build build-release -j"$(nproc 2>/dev/null || echo 2)" --target scandeck scandeck-sim scandeck-demo-seed

@@ -1,22 +1,30 @@
 #!/usr/bin/env bash
-# Installs the Debian packages ScanDeck needs to build, test and run; does nothing
-# when they are already there.
+# Installs the Debian packages ScanDeck needs; does nothing when they are already
+# there. "setup.sh run" installs only what building and running the program need
+# (the demo); without it, also everything the tests start (screen reader, CUPS,
+# Icecast, Hamlib, Wine, mingw-w64, ...).
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
-  libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
-  xvfb xauth imagemagick
-  dpkg-dev desktop-file-utils appstream lintian man-db
-  dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
-  orca speech-dispatcher python3-speechd openbox
-  trayer xdotool x11-utils notification-daemon
-  poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
+  libgtest-dev libcups2-dev
   fonts-comic-neue fonts-liberation2
-  icecast2 ffmpeg curl libhamlib-utils
-  g++-mingw-w64-x86-64-posix wine64 googletest
+  xvfb xauth
 )
+if [ "${1:-}" != run ]; then
+  packages+=(
+    libgmock-dev libbenchmark-dev
+    clang libclang-rt-14-dev
+    imagemagick
+    dpkg-dev desktop-file-utils appstream lintian man-db
+    dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
+    orca speech-dispatcher python3-speechd openbox
+    trayer xdotool x11-utils notification-daemon
+    poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
+    icecast2 ffmpeg curl libhamlib-utils
+    g++-mingw-w64-x86-64-posix wine64 googletest
+  )
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,5 +1,7 @@
 // ScanDeck: remote control for a BC245XLT trunk-tracking scanner.
 #include <QApplication>
+#include <QDir>
+#include <cstdio>
 
 #include "app/qt/qt_desktop.h"
 #include "app/qt/start_window.h"
@@ -17,14 +19,20 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName("ScanDeck");
   scandeck::UseListenerStyle(app);
 
-  // Held for the whole run: scandeck-dir does not write the directories under us.
-  // A second copy in the same folder still runs, as it always has.
+  scandeck::QtDesktop desktop;
+  // Held for the whole run: scandeck-dir does not write the directories under us,
+  // and a second ScanDeck in this folder says so and ends before it touches a file.
+  // A folder where the lock cannot be made (read-only) still runs.
   scandeck::RunLock lock;
-  lock.acquire(".");
+  if (lock.acquire(".") == scandeck::RunLock::State::Busy) {
+    const std::string text = scandeck::AlreadyRunningText(scandeck::FromQt(QDir::currentPath()));
+    std::fprintf(stderr, "scandeck: %s\n", text.c_str());
+    desktop.message(text);
+    return 1;
+  }
 
   scandeck::QtSerialPort port;
   scandeck::QtSerialDevices devices;
-  scandeck::QtDesktop desktop;
   scandeck::MainCore core(port, desktop, ".", scandeck::LocaleDecimalSeparator());
   scandeck::MainWindow window(core);
   desktop.setOwner(&window);

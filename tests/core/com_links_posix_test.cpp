@@ -4,6 +4,9 @@
 
 #include <filesystem>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "app/core/setup.h"
 #include "link/core/com_links.h"
 #include "link/core/port_holders.h"
@@ -95,19 +98,72 @@ TEST(ComLinks, LinkingCreatesOrReplacesOnlyALink) {
   }
 }
 
+namespace {
+// What the setup window says of port 2, as an ordinary user: root passes every
+// folder's permissions, so as root the look is taken by a child running as nobody.
+std::string OpensTextAsUser(const std::string& folder) {
+  if (::geteuid() != 0) return PortOpensText(2, TargetOfPort(2, folder));
+  int out[2];
+  if (::pipe(out) != 0) return "no pipe";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(out[0]);
+    std::string text = ::setgid(65534) == 0 && ::setuid(65534) == 0 ? PortOpensText(2, TargetOfPort(2, folder))
+                                                                     : "cannot become nobody";
+    if (::write(out[1], text.data(), text.size()) < 0) _exit(2);
+    _exit(0);
+  }
+  ::close(out[1]);
+  std::string text;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+  ::close(out[0]);
+  ::waitpid(child, nullptr, 0);
+  return text;
+}
+}  // namespace
+
 TEST(ComLinks, AnEntryThatCannotBeExaminedIsAnErrorNotAnotherPort) {
-  // chmod does not stop root (CI runs as root), so the folders fail for everyone:
-  // a folder path that is a file (ENOTDIR) and a link looping to itself (ELOOP).
   TempDir dir;
   dir.write("file", "x");
   fs::create_symlink("loop", dir.path / "loop");
-  for (const char* folder : {"file", "loop"}) {
-    const PortTarget target = TargetOfPort(2, dir.file(folder));
-    EXPECT_EQ(target.unreadable.code, errc::kPathFileAccess) << folder;
-    EXPECT_NE(target.open_path, "/dev/ttyS1") << folder;
-    EXPECT_EQ(PortOpensText(2, target).rfind("Com 2 opens nothing: the entry com2 cannot be read (", 0), 0u)
-        << PortOpensText(2, target);
+  fs::create_directories(dir.path / "self");
+  fs::create_symlink("com2", dir.path / "self" / "com2");
+  fs::create_directories(dir.path / "pair");
+  fs::create_symlink("other", dir.path / "pair" / "com2");
+  fs::create_symlink("com2", dir.path / "pair" / "other");
+  // A private folder: the link into it and a working folder inside it.
+  const fs::path closed = dir.path / "closed";
+  fs::create_directories(closed / "work");
+  dir.write("closed/ttyUSB0", "");
+  fs::create_directories(dir.path / "into");
+  fs::create_symlink(closed / "ttyUSB0", dir.path / "into" / "com2");
+  fs::permissions(closed, fs::perms::owner_all);
+  const std::string closed_name = closed.string();
+  fs::create_directories(dir.path / "unplugged");
+  fs::create_symlink(dir.path / "gone" / "ttyUSB9", dir.path / "unplugged" / "com2");
+  const struct {
+    std::string folder;
+    std::string says;
+  } cases[] = {
+      {"file", "Com 2 opens nothing: the entry com2 cannot be read: a part of its path is not a folder"},
+      {"loop", "Com 2 opens nothing: the entry com2 cannot be read: a link loop"},
+      {"self", "Com 2 opens nothing: the entry com2 cannot be read: a link loop"},
+      {"pair", "Com 2 opens nothing: the entry com2 cannot be read: a link loop"},
+      {"into", "Com 2 opens nothing: the entry com2 cannot be read: permission denied on the folder " + closed_name},
+      {"closed/work",
+       "Com 2 opens nothing: the entry com2 cannot be read: permission denied on the folder " + closed_name},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(OpensTextAsUser(dir.file(c.folder)), c.says) << c.folder;
+    const PortTarget target = TargetOfPort(2, dir.file(c.folder));
+    if (c.folder == "into" || c.folder == "closed/work") continue;  // readable to root
+    EXPECT_EQ(target.unreadable.code, errc::kPathFileAccess) << c.folder;
+    EXPECT_NE(target.open_path, "/dev/ttyS1") << c.folder;
   }
+  // Only a missing target is a device not present; a missing entry is the system's port.
+  EXPECT_EQ(OpensTextAsUser(dir.file("unplugged")),
+            "Com 2 opens " + dir.file("gone/ttyUSB9") + " through com2, not present");
   EXPECT_FALSE(TargetOfPort(2, dir.path.string()).unreadable) << "a missing entry is no error";
 }
 

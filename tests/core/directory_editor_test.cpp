@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/core/text.h"
@@ -326,6 +327,29 @@ TEST(DirectoryReads, ClosingTheWindowOrASecondReadNeverStrandsThePoll) {
   EXPECT_EQ(ticks, 6 + kSilentTicksBound);
   EXPECT_TRUE(b.poll.enabled());
   EXPECT_EQ(b.reporter.messages.back(), "30 of the 30 channels of bank 2 did not answer; they keep what the directory held.");
+}
+
+TEST(DirectoryReads, ASlowScannersLateRepliesAreKeptAfterFiveSilentTicks) {
+  // A scanner that answers the whole bank only after the schedule and then some
+  // silence (0.7 s, 0.875 s, ...): the read waits six silent ticks for it.
+  for (const int late : {1, 4, 5}) {
+    Bench b;
+    b.freq_dir.fromScanner = true;
+    std::string held;
+    b.port.on_write = [&] {
+      const std::string last = b.port.commands().back();
+      if (const int n = last.rfind("PM", 0) == 0 ? ListValue(last.substr(2)) : 0)
+        held += ChannelLine(n, FormatPadded(1000000 + n * 10, 8).c_str(), 'F', 'N', 'F') + "\r";
+    };
+    b.freq_dir.BankCmb_Click("1");
+    int ticks = 0;
+    for (; b.freq_dir.reading() && ticks < 100; ++ticks) {
+      if (ticks == 6 + late) b.port.incoming += std::exchange(held, "");
+      b.freq_dir.ChTimer_Timer();
+    }
+    EXPECT_EQ(b.freq[30].frequency, "100.0300") << late << " silent ticks";
+    EXPECT_TRUE(b.reporter.messages.empty()) << late << " silent ticks";
+  }
 }
 
 TEST(BatchReads, BankAfterBankAsTodayCancelKeepsNothingOfTheUnfinishedBank) {

@@ -191,8 +191,12 @@ TEST(RigProtocol, EveryCommandAndMalformedLines) {
   while (std::getline(dump, line)) ++rest;
   EXPECT_EQ(rest, 12);
 
-  // The scanner's own choice of AM on the air band; nothing shown is 0 Hz.
-  for (const auto& [text, hz, mode] : {std::tuple{" 121.5000", 121500000LL, "AM"}, {"garbage", 0LL, "FM"}}) {
+  // The scanner's own choice of AM on the air band, 108 to 137 MHz, at both edges;
+  // nothing shown is 0 Hz.
+  for (const auto& [text, hz, mode] :
+       {std::tuple{" 121.5000", 121500000LL, "AM"}, {"107.9950", 107995000LL, "FM"}, {"108.0000", 108000000LL, "AM"},
+        {"136.9875", 136987500LL, "AM"}, {"137.0000", 137000000LL, "FM"}, {"154.4300", 154430000LL, "FM"},
+        {"garbage", 0LL, "FM"}}) {
     ScannerStatus s;
     s.FrequencyText = text;
     EXPECT_EQ(RigStateOf(s).frequency_hz, hz) << text;
@@ -218,6 +222,40 @@ TEST(RigProtocol, LinesSplitAcrossReadsAndOverlongLines) {
   EXPECT_FALSE(pieces.append("x")) << "one byte past the bound, in a later piece";
   RigLineBuffer inside;
   EXPECT_FALSE(inside.append("f\n" + std::string(kRigMaxLine + 1, 'x') + "\nf\n")) << "an overlong line amid good ones";
+}
+
+TEST(RigProtocol, ANewcomerWaitsForAPlaceAndTakesTheLongestSilentOne) {
+  using K = RigAdmission::Kind;
+  const std::int64_t now = 100000;
+  auto full = [&](std::int64_t silent_ms) { return std::vector<std::int64_t>(kRigMaxClients, now - silent_ms); };
+  auto with = [](std::vector<std::int64_t> heard, std::size_t i, std::int64_t at) {
+    heard[i] = at;
+    return heard;
+  };
+  const struct {
+    const char* what;
+    std::vector<std::int64_t> heard;
+    K kind;
+    std::size_t evict;
+    std::int64_t wait_ms;
+  } rows[] = {
+      {"a free place", std::vector<std::int64_t>(kRigMaxClients - 1, now - 60000), K::Admit, 0, 0},
+      {"all just heard", full(0), K::Wait, 0, kRigSilentMs},
+      {"all heard a while ago", full(kRigSilentMs - 1), K::Wait, 0, 1},
+      {"one silent long enough", with(full(10), 7, now - kRigSilentMs), K::Evict, 7, 0},
+      {"the longest silent of two", with(with(full(10), 3, now - 6000), 12, now - 9000), K::Evict, 12, 0},
+      {"the quietest sets the wait", with(full(10), 9, now - 4000), K::Wait, 0, kRigSilentMs - 4000},
+  };
+  for (const auto& r : rows) {
+    const RigAdmission a = RigAdmit(r.heard, now);
+    EXPECT_EQ(a.kind, r.kind) << r.what;
+    if (r.kind == K::Evict) {
+      EXPECT_EQ(a.evict, r.evict) << r.what;
+    }
+    if (r.kind == K::Wait) {
+      EXPECT_EQ(a.wait_ms, r.wait_ms) << r.what;
+    }
+  }
 }
 
 TEST(IntegrationSettingsFile, RoundTripAndDamagedValuesKeepTheirDefaults) {

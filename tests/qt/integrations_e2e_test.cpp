@@ -67,7 +67,7 @@ sim::SimulatorOptions OnChannel(int channel) {
 QString Rigctl(Session& s, const QStringList& commands) {
   QProcess rigctl;
   rigctl.start("rigctl", QStringList{"-m", "2", "-r", QString("127.0.0.1:%1").arg(s.window->integrations().rig().port())} + commands);
-  for (int i = 0; i < 600 && rigctl.state() != QProcess::NotRunning; ++i) s.tick();
+  for (int i = 0; i < 4000 && rigctl.state() != QProcess::NotRunning; ++i) s.tick();
   EXPECT_EQ(rigctl.exitCode(), 0) << rigctl.readAllStandardError().toStdString();
   return QString::fromLatin1(rigctl.readAllStandardOutput()).trimmed();
 }
@@ -81,6 +81,28 @@ int Connect(quint16 port) {
   if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
   if (fd >= 0) ::close(fd);
   return -1;
+}
+
+// A script's client: sends its commands, ends its sending side at once (as
+// "nc -N" does) and reads until the program closes; what it read.
+std::string HalfClosingClient(Session& s, quint16 port, const std::string& commands) {
+  std::atomic<bool> done{false};
+  std::string answer;
+  std::thread client([&] {
+    const int fd = Connect(port);
+    const timeval wait{30, 0};  // a program that never closes would leave this waiting
+    if (fd >= 0 && ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait) == 0 &&
+        ::send(fd, commands.data(), commands.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(commands.size()) &&
+        ::shutdown(fd, SHUT_WR) == 0) {
+      char buffer[256];
+      for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, static_cast<std::size_t>(n));
+    }
+    if (fd >= 0) ::close(fd);
+    done = true;
+  });
+  while (!done) s.tick();
+  client.join();
+  return answer;
 }
 
 }  // namespace
@@ -100,18 +122,23 @@ TEST(RigPort, HamlibsClientReadsTheFrequencyThroughHostileClients) {
   window->findChild<QSpinBox*>("RigPortBox")->setValue(free_port);
   window->findChild<QCheckBox*>("OverlayChk")->setChecked(true);
   window->findChild<QLineEdit*>("OverlayFileBox")->setText(QString::fromStdString(s.folder.file("now.txt")));
+  window->findChild<QLineEdit*>("IdleBox")->setText(QString::fromUtf8("Scanning Montr\u00E9al..."));
   window->findChild<QPushButton*>("ApplyCmd")->click();
   for (int i = 0; i < 40; ++i) s.tick();
   ASSERT_EQ(s.shown(), "154.4300");
-  EXPECT_EQ(scandeck::testing::Slurp(s.folder.file("now.txt")), std::string(kDefaultIdleText) + "\n");
+  EXPECT_EQ(scandeck::testing::Slurp(s.folder.file("now.txt")), "Scanning Montr\xC3\xA9" "al...\n") << "UTF-8, no BOM";
   const std::string ini = scandeck::testing::Slurp(s.folder.file("integrations.ini"));
   EXPECT_NE(ini.find("\noverlay=1\n"), std::string::npos);
   EXPECT_NE(ini.find("\nrig=1\n"), std::string::npos);
   EXPECT_TRUE(window->findChild<QLabel*>("StatusLbl")->text().contains(QString("listening on 127.0.0.1:%1").arg(free_port)));
   EXPECT_EQ(Rigctl(s, {"f", "m", "v"}), "154430000\nFM\n15000\nVFOA");
 
-  // A 1 MB line, 100 connections of which half close their sending side at once.
   const quint16 port = s.window->integrations().rig().port();
+  EXPECT_EQ(HalfClosingClient(s, port, "f\nm\n\\get_vfo\nf"), "154430000\nFM\n15000\nVFOA\n")
+      << "every complete line answered before the end of the stream, then closed";
+
+  // A 1 MB line, then every place held by idle connections and more waiting, half of
+  // those closing their sending side at once.
   std::atomic<int> phase{0};
   std::atomic<bool> flood_cut{false};
   std::thread hostile([&] {
@@ -127,39 +154,39 @@ TEST(RigPort, HamlibsClientReadsTheFrequencyThroughHostileClients) {
     if (flood >= 0) ::setsockopt(flood, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     char byte;
     flood_cut = flood >= 0 && ::recv(flood, &byte, 1, 0) <= 0;
+    if (flood >= 0) ::close(flood);
     std::vector<int> idle;
-    for (int i = 0; i < 100; ++i) {
+    for (std::size_t i = 0; i < kRigMaxClients + 8; ++i) {
       const int fd = Connect(port);
-      if (fd >= 0 && i % 2) ::shutdown(fd, SHUT_WR);
+      if (fd >= 0 && i >= kRigMaxClients && i % 2) ::shutdown(fd, SHUT_WR);
       idle.push_back(fd);
     }
     phase = 1;
     while (phase != 2) std::this_thread::sleep_for(std::chrono::milliseconds{20});
     for (int fd : idle)
       if (fd >= 0) ::close(fd);
-    if (flood >= 0) ::close(flood);
   });
   int most = 0;
-  while (phase == 0) {
+  auto tick = [&] {
     s.tick();
     most = std::max(most, s.window->integrations().rig().clients());
-  }
+  };
+  while (phase == 0 || s.window->integrations().rig().clients() < static_cast<int>(kRigMaxClients)) tick();
   // The display keeps following the scanner while the connections stay open.
   s.simulator->state().channel = 3;
-  for (int i = 0; i < 200 && s.shown() != "155.1600"; ++i) s.tick();
+  for (int i = 0; i < 200 && s.shown() != "155.1600"; ++i) tick();
   EXPECT_EQ(s.shown(), "155.1600");
-  // Once the idle ones have been silent a while, a newcomer takes a place.
-  for (int i = 0; i < 120; ++i) {
-    s.tick();
-    QTest::qWait(45);
-    most = std::max(most, s.window->integrations().rig().clients());
-  }
+  // Every place is held: newcomers wait rather than being turned away, and get their
+  // answers once the idle ones have been silent a while.
+  for (int i = 0; i < 400 && s.window->integrations().rig().waiting() == 0; ++i) tick();
+  EXPECT_GT(s.window->integrations().rig().waiting(), 0);
   EXPECT_EQ(Rigctl(s, {"f"}), "155160000");
+  EXPECT_EQ(HalfClosingClient(s, port, "f\n"), "155160000\n");
   phase = 2;
   hostile.join();
   EXPECT_TRUE(flood_cut) << "the 1 MB line ends its client";
-  EXPECT_LE(most, kRigMaxClients);
-  for (int i = 0; i < 40 && s.window->integrations().rig().clients() > 0; ++i) s.tick();
+  EXPECT_LE(most, static_cast<int>(kRigMaxClients));
+  for (int i = 0; i < 40 && s.window->integrations().rig().clients() > 0; ++i) tick();
   EXPECT_EQ(s.window->integrations().rig().clients(), 0);
 }
 

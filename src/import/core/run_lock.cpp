@@ -28,4 +28,10 @@ std::string LockBusyText(const std::string& folder) {
          " and holds its directories; nothing was written. Close ScanDeck and try again.";
 }
 
+std::string AlreadyRunningText(const std::string& folder) {
+  return "ScanDeck is already running in " + folder +
+         ". Two copies in one folder would poll the same port and overwrite each other's bank.dat, idbank.dat "
+         "and scandeck.ini, so this one ends without writing anything.";
+}
+
 }  // namespace scandeck

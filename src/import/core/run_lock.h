@@ -33,5 +33,7 @@ class RunLock {
 
 // What the tool says when ScanDeck runs in the folder.
 std::string LockBusyText(const std::string& folder);
+// What a second ScanDeck started in the folder says before it ends.
+std::string AlreadyRunningText(const std::string& folder);
 
 }  // namespace scandeck

@@ -1,5 +1,6 @@
 #include "integrations/core/rig_protocol.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cmath>
@@ -152,6 +153,15 @@ RigReply RigAnswer(std::string_view line, const RigState& state) {
   }
   reply.text += "RPRT " + std::to_string(code) + "\n";
   return reply;
+}
+
+RigAdmission RigAdmit(const std::vector<std::int64_t>& heard_ms, std::int64_t now_ms) {
+  if (heard_ms.size() < kRigMaxClients) return {};
+  const auto quietest = std::min_element(heard_ms.begin(), heard_ms.end());
+  const std::int64_t silent = now_ms - *quietest;
+  if (silent >= kRigSilentMs)
+    return {RigAdmission::Kind::Evict, static_cast<std::size_t>(quietest - heard_ms.begin()), 0};
+  return {RigAdmission::Kind::Wait, 0, kRigSilentMs - silent};
 }
 
 bool RigLineBuffer::append(std::string_view bytes) {

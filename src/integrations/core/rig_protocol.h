@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "status/core/scanner_status.h"
 
@@ -34,6 +35,21 @@ struct RigReply {
 
 // One command line (without its '\n'; a '\r' before it is ignored).
 RigReply RigAnswer(std::string_view line, const RigState& state);
+
+inline constexpr std::size_t kRigMaxClients = 16;
+// With every place taken, a newcomer waits (it is not refused) until a client has
+// been silent this long, and then takes its place: connections left open by a
+// vanished program, or by a script that never says "q", free their place.
+inline constexpr std::int64_t kRigSilentMs = 5000;
+
+struct RigAdmission {
+  enum class Kind { Admit, Evict, Wait } kind = Kind::Admit;
+  std::size_t evict = 0;     // Evict: the client silent the longest
+  std::int64_t wait_ms = 0;  // Wait: until that client has been silent long enough
+};
+
+// What a newcomer gets, given when each present client was last heard.
+RigAdmission RigAdmit(const std::vector<std::int64_t>& heard_ms, std::int64_t now_ms);
 
 // Splits a client's bytes into lines; a line longer than kRigMaxLine ends the
 // client, so no client can make the program hold more than that.

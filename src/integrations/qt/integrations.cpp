@@ -5,8 +5,9 @@
 #include <QUrl>
 #include <utility>
 
-#include "common/qt/qt_text.h"
+#include "common/core/csv.h"
 #include "common/core/safe_write.h"
+#include "common/qt/qt_text.h"
 #include "integrations/core/now_playing.h"
 
 namespace scandeck {
@@ -79,7 +80,8 @@ void Integrations::update(const ScannerStatus& status) {
 
 void Integrations::writeOverlay() {
   if (settings_.overlayFile.empty()) return setPart(overlay_state_, "Overlay file: no file named");
-  const Failure failure = WriteFileAtomically(settings_.overlayFile, text_ + "\n");
+  // UTF-8 without a byte-order mark: what streaming programs read such files as.
+  const Failure failure = WriteFileAtomically(settings_.overlayFile, Latin1ToUtf8(text_) + "\n");
   setPart(overlay_state_, failure ? QString("Overlay file: cannot write %1 (%2)")
                                         .arg(ToQt(settings_.overlayFile), ToQt(failure.description))
                                   : QString("Overlay file: written"));

@@ -6,20 +6,18 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <vector>
 
 #include "integrations/core/rig_protocol.h"
 
-class QTcpServer;
 class QTcpSocket;
 
 namespace scandeck {
 
-inline constexpr int kRigMaxClients = 16;
 inline constexpr qint64 kRigMaxUnsent = 64 * 1024;  // answers a client has not read
-// With every place taken, a newcomer takes the place of a client silent this long:
-// connections left half-open by a vanished program free their place.
-inline constexpr qint64 kRigSilentMs = 5000;
+
+class RigListener;
 
 class RigServer final : public QObject {
   Q_OBJECT
@@ -33,6 +31,8 @@ class RigServer final : public QObject {
   bool listening() const;
   quint16 port() const;
   int clients() const { return static_cast<int>(clients_.size()); }
+  // Connections accepted and waiting for a place.
+  int waiting() const;
   void setState(const RigState& state) { state_ = state; }
 
  private:
@@ -42,14 +42,15 @@ class RigServer final : public QObject {
     qint64 heard_ms;
   };
   Client* find(QTcpSocket* socket);
-  void accept();
+  void admit();
   void read(QTcpSocket* socket);
   void drop(QTcpSocket* socket);
 
-  QTcpServer* server_;
+  RigListener* server_;
   std::vector<Client> clients_;
   RigState state_;
   QElapsedTimer since_start_;
+  QTimer admit_timer_;
 };
 
 }  // namespace scandeck

@@ -18,6 +18,31 @@ bool Exists(const fs::path& path) {
   std::error_code ignored;
   return fs::exists(path, ignored);
 }
+
+// The first folder along `path` that refuses to be searched.
+std::string DenyingFolder(const fs::path& path) {
+  fs::path prefix;
+  for (const fs::path& part : path) {
+    const fs::path next = prefix / part;
+    std::error_code ec;
+    (void)fs::symlink_status(next, ec);
+    if (ec == std::errc::permission_denied) return prefix.empty() ? std::string(".") : prefix.string();
+    prefix = next;
+  }
+  return path.parent_path().string();
+}
+
+// Why an entry (or what its link leads to) cannot be examined, in the user's words.
+std::string Unreachable(const fs::path& path, const std::error_code& ec) {
+  if (ec == std::errc::too_many_symbolic_link_levels) return "a link loop";
+  if (ec == std::errc::permission_denied) return "permission denied on the folder " + DenyingFolder(path);
+  if (ec == std::errc::not_a_directory) return "a part of its path is not a folder";
+  return ec.message();
+}
+
+Failure UnreadableEntry(int port_number, const fs::path& path, const std::error_code& ec) {
+  return {errc::kPathFileAccess, "the entry " + ComLinkName(port_number) + " cannot be read: " + Unreachable(path, ec)};
+}
 }  // namespace
 
 std::string ComLinkName(int port_number) { return "com" + std::to_string(port_number); }
@@ -37,8 +62,7 @@ PortTarget TargetOfPort(int port_number, const std::string& folder) {
   if (!platform::kWindows && ec && ec != std::errc::no_such_file_or_directory) {
     target.via_link = true;
     target.open_path = target.device = local.string();
-    target.unreadable = {errc::kPathFileAccess,
-                         "the entry " + ComLinkName(port_number) + " cannot be read (" + ec.message() + ")"};
+    target.unreadable = UnreadableEntry(port_number, local, ec);
     return target;
   }
   if (!platform::kWindows && !ec && fs::exists(entry)) {
@@ -49,7 +73,12 @@ PortTarget TargetOfPort(int port_number, const std::string& folder) {
       fs::path to = fs::read_symlink(local, ec);
       if (!ec) target.device = (to.is_absolute() ? to : local.parent_path() / to).lexically_normal().string();
     }
-    target.exists = Exists(local);
+    // A link that loops, or leads through a folder the user may not search, is there
+    // but unreadable; only a target that is simply missing is an unplugged device.
+    std::error_code follow;
+    target.exists = fs::exists(fs::status(local, follow));
+    if (follow && follow != std::errc::no_such_file_or_directory && follow != std::errc::not_a_directory)
+      target.unreadable = UnreadableEntry(port_number, target.device, follow);
     return target;
   }
   target.open_path = target.device = PlatformPortName(port_number);
