@@ -121,9 +121,12 @@ std::string CallFileName(const LocalStamp& start, const CallInfo& call, RecordFo
 }
 
 std::string NumberedName(const std::string& name, int n) {
+  std::string out = name;
   const auto dot = name.rfind('.');
-  const std::string suffix = "_" + std::to_string(n);
-  return dot == std::string::npos ? name + suffix : name.substr(0, dot) + suffix + name.substr(dot);
+  const std::size_t at = dot == std::string::npos ? out.size() : dot;
+  out.insert(at, std::to_string(n));
+  out.insert(at, 1, '_');
+  return out;
 }
 
 std::string FreeName(const std::string& folder, const std::string& name,
