@@ -32,16 +32,7 @@ constexpr std::int64_t kEpoch = 1773097200000;  // 2026-03-09 23:00:00 UTC
 
 // A fixed zone, so names and times do not depend on the machine's.
 LocalTimeFn Zone(int offset_seconds) {
-  return [offset_seconds](std::int64_t epoch_ms) -> std::optional<LocalStamp> {
-    using namespace std::chrono;
-    const auto t = sys_time<milliseconds>(milliseconds(epoch_ms) + seconds(offset_seconds));
-    const auto day = floor<days>(t);
-    const year_month_day date(day);
-    const hh_mm_ss<milliseconds> time(t - day);
-    return LocalStamp{int(date.year()), int(unsigned(date.month())), int(unsigned(date.day())),
-                      int(time.hours().count()), int(time.minutes().count()), int(time.seconds().count()),
-                      offset_seconds};
-  };
+  return [offset_seconds](std::int64_t ms) { return std::optional(FixedZoneTime(ms, offset_seconds)); };
 }
 
 CallInfo Talkgroup(const char* id, const char* name = "", const char* bank = "1") {

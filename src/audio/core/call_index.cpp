@@ -1,6 +1,5 @@
 #include "audio/core/call_index.h"
 
-#include <cstdio>
 #include <fstream>
 
 #include "common/core/csv.h"
@@ -16,8 +15,10 @@ constexpr std::size_t kMaxIndexBytes = 64u * 1024 * 1024;
 
 std::string CallIndexRow(const IndexedCall& r) {
   const bool talkgroup = r.call.key.kind == CallKind::Talkgroup;
-  char duration[32];
-  std::snprintf(duration, sizeof duration, "%.1f", static_cast<double>(r.samples) / (r.rate > 0 ? r.rate : 1));
+  // Tenths by whole numbers: printf's "%.1f" would follow the locale Qt sets (a comma in many).
+  const std::uint64_t rate = r.rate > 0 ? static_cast<std::uint64_t>(r.rate) : 1;
+  const std::uint64_t tenths = (r.samples * 10 + rate / 2) / rate;
+  const std::string duration = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
   const int channel = talkgroup ? 0 : r.call.channel;
   const std::string fields[] = {
       IsoTime(r.start),

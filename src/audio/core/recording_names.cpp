@@ -39,6 +39,17 @@ std::optional<LocalStamp> SystemLocalTime(std::int64_t epoch_ms) {
   return t;
 }
 
+LocalStamp FixedZoneTime(std::int64_t epoch_ms, int offset_seconds) {
+  using namespace std::chrono;
+  const auto t = sys_time<milliseconds>(milliseconds(epoch_ms) + seconds(offset_seconds));
+  const auto day = floor<days>(t);
+  const year_month_day date(day);
+  const hh_mm_ss<milliseconds> time(t - day);
+  return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+          static_cast<int>(static_cast<unsigned>(date.day())), static_cast<int>(time.hours().count()),
+          static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()), offset_seconds};
+}
+
 std::string DayFolderName(const LocalStamp& t) {
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.year, t.month, t.day);

@@ -38,6 +38,8 @@ struct LocalStamp {
 // The local time of a moment (ms since 1970), injected so tests pick the zone.
 using LocalTimeFn = std::function<std::optional<LocalStamp>(std::int64_t epoch_ms)>;
 std::optional<LocalStamp> SystemLocalTime(std::int64_t epoch_ms);
+// The time in a zone `offset_seconds` east of UTC, whatever the system's zone.
+LocalStamp FixedZoneTime(std::int64_t epoch_ms, int offset_seconds);
 
 std::string DayFolderName(const LocalStamp& t);  // "2026-03-09"
 std::string IsoTime(const LocalStamp& t);        // "2026-03-09T23:59:40+01:00"

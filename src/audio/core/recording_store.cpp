@@ -1,6 +1,5 @@
 #include "audio/core/recording_store.h"
 
-#include <chrono>
 #include <filesystem>
 #include <system_error>
 
@@ -16,16 +15,7 @@ constexpr std::size_t kMaxNotices = 32;
 constexpr const char* kPartSuffix = ".part";
 
 // When the local time cannot be had, UTC still names a day and a second.
-LocalStamp UtcStamp(std::int64_t epoch_ms) {
-  using namespace std::chrono;
-  const auto t = sys_time<milliseconds>(milliseconds(epoch_ms));
-  const auto day = floor<days>(t);
-  const year_month_day date(day);
-  const hh_mm_ss<milliseconds> time(t - day);
-  return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
-          static_cast<int>(static_cast<unsigned>(date.day())), static_cast<int>(time.hours().count()),
-          static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()), 0};
-}
+LocalStamp UtcStamp(std::int64_t epoch_ms) { return FixedZoneTime(epoch_ms, 0); }
 
 bool IsPlainFile(const fs::directory_entry& entry) {
   std::error_code ec;
