@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/core/config.h"
+#include "audio/core/recording_settings.h"
 #include "common/core/text.h"
 #include "directory/core/freq_directory.h"
 #include "directory/core/id_directory.h"
@@ -151,6 +152,18 @@ int main(int argc, char** argv) {
   Seed("config", "hand-edited",
        "[UserName]=  Bob  \n[comm port]= 3x\r\n[comm speed]=19200,e,7,2\r\n[Log What]=1a0\r\n"
        "[WindowWidth]=1.5e3\r\n[WindowHeight]=-20\r\n[username]=x\r\n[comm port]=99999999999\r\n");
+
+  // recording.ini: as written, with every value changed, and damaged by hand.
+  RecordingSettings recording;
+  recording.record = true;
+  recording.input = "USB Audio Device Analog Mono";
+  recording.what = RecordWhat::Marked;
+  recording.format = RecordFormat::Wav;
+  recording.folder = "/srv/scanner calls";
+  Seed("settings", "recording-written", RecordingText(recording));
+  Seed("settings", "recording-damaged",
+       "record=2\r\nwhat=Marked\r\nformat=flac\r\npreroll_ms=99999\nhang_ms=-5\nmin_ms=\n"
+       "max_minutes=0x10\nquota_mb=1e9\nkeep_days=30 \nmin_free_mb=500\rfolder==\n");
 
   // The two directory reads, answered by the scanner.
   std::vector<std::string> pm = {"QUF"};

@@ -1,8 +1,10 @@
-// The small settings files beside scandeck.ini (integrations.ini, alerts.dat) as
-// foreign or damaged files: read without harm, and what is written back reads the same.
+// The small settings files beside scandeck.ini (integrations.ini, recording.ini,
+// alerts.dat) as foreign or damaged files: read without harm, and what is written
+// back reads the same.
 #include <cstdint>
 #include <string>
 
+#include "audio/core/recording_settings.h"
 #include "fuzz_check.h"
 #include "heard/core/heard_names.h"
 #include "integrations/core/integration_settings.h"
@@ -15,6 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const IntegrationSettings settings = ReadIntegrationText(text);
   const std::string written = IntegrationText(settings);
   FUZZ_CHECK(ReadIntegrationText(written) == settings);
+
+  const RecordingSettings recording = ReadRecordingText(text);
+  const std::string recording_text = RecordingText(recording);
+  FUZZ_CHECK(ReadRecordingText(recording_text) == recording);
+  FUZZ_CHECK(RecordingText(ReadRecordingText(recording_text)) == recording_text);
 
   const auto folder = fuzz::ScratchFolder();
   const std::string path = (folder / kAlertFileName).string();

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libcups2-dev
   fonts-comic-neue fonts-liberation2
   xvfb xauth
+  libopusenc-dev libopusfile-dev
 )
 if [ "${1:-}" != run ]; then
   packages+=(
@@ -21,7 +22,7 @@ if [ "${1:-}" != run ]; then
     orca speech-dispatcher python3-speechd openbox
     trayer xdotool x11-utils notification-daemon
     poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
-    icecast2 ffmpeg curl libhamlib-utils
+    icecast2 ffmpeg curl libhamlib-utils opus-tools
     g++-mingw-w64-x86-64-posix wine64 googletest
   )
 fi

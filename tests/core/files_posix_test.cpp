@@ -8,12 +8,15 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "audio/core/call_index.h"
+#include "audio/core/recording_store.h"
 #include "directory/core/freq_directory.h"
 #include "directory/core/id_directory.h"
 #include "integrations/core/integration_settings.h"
@@ -49,6 +52,19 @@ std::optional<std::string> RunUnprivileged(const std::function<std::string()>& b
   ::close(fds[0]);
   ::wait(nullptr);
   return summary.empty() ? std::nullopt : std::optional(summary);
+}
+
+// Runs `body` with files limited to `bytes`, as on a disk that fills up there.
+void WithFileSizeLimit(rlim_t bytes, const std::function<void()>& body) {
+  rlimit old_limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit = old_limit;
+  limit.rlim_cur = bytes;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  body();
+  ::setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
 }
 
 }  // namespace
@@ -118,4 +134,42 @@ TEST(IntegrationSettingsFile, OwnerOnlyEvenOverAReadableLeftover) {
   EXPECT_EQ(ReadIntegrationFile(path), settings);
   Spit(path, std::string(70000, 'x'));
   EXPECT_EQ(ReadIntegrationFile(path), IntegrationSettings{}) << "not a file this program wrote";
+}
+
+TEST(RecordingFiles, AFullDiskLeavesCallsCsvAndTheFolderWhole) {
+  TempDir dir;
+  const std::string index = dir.file(kCallIndexName);
+  IndexedCall row;
+  row.call = {{CallKind::Talkgroup, "1", "100"}, "Fire", "FIR", "", 0};
+  row.file = "00-00-00_tg-1-100_Fire.opus";
+  ASSERT_FALSE(AppendCallIndex(index, row));
+  const std::string before = Slurp(index);
+  Failure failed;
+  WithFileSizeLimit(before.size() + 20, [&] { failed = AppendCallIndex(index, row); });
+  EXPECT_TRUE(failed) << "the row does not fit";
+  EXPECT_EQ(Slurp(index), before) << "the old rows are all there, and nothing of the new one";
+  EXPECT_FALSE(fs::exists(index + ".tmp"));
+
+  // A recording that fills the disk is removed, never left half-written or half-named.
+  for (const RecordFormat format : {RecordFormat::Wav, RecordFormat::Opus}) {
+    SystemDisk disk;
+    StoreOptions options;
+    options.folder = dir.file("recordings");
+    options.format = format;
+    options.rate = 8000;
+    RecordingStore store(options, disk, SystemLocalTime, [] { return std::int64_t{0}; });
+    const std::vector<std::int16_t> noise(8000, 1234);
+    bool writing = true;
+    std::string day;
+    WithFileSizeLimit(3000, [&] {
+      ASSERT_TRUE(store.open({row.call, 1773097200000, 0, 1, false}));
+      for (int i = 0; i < 60 && writing; ++i) writing = store.write(noise.data(), noise.size());
+    });
+    EXPECT_FALSE(writing) << FormatText(format);
+    const auto notices = store.takeNotices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].rfind("Recording failed: ", 0), 0u) << notices[0];
+    for (const auto& entry : fs::recursive_directory_iterator(options.folder))
+      EXPECT_TRUE(entry.is_directory()) << entry.path() << " was left behind";
+  }
 }
