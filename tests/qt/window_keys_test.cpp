@@ -1,16 +1,27 @@
-// Enter in a directory window's bank list is one choice: the list and its text box
-// both report it, and the scanner must see one read.
+// Keys in the secondary windows. Enter in a directory window's bank list is one
+// choice: the list and its text box both report it, and the scanner must see one
+// read. Tab leaves a table in one press (Shift+Tab comes back), the arrow keys move
+// in it; Escape closes each window that is no dialog, a directory window as its
+// Cancel does, writing nothing.
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "common/core/clock.h"
 #include "directory/qt/freq_dir_window.h"
 #include "directory/qt/id_dir_window.h"
+#include "heard/qt/heard_window.h"
+#include "import/qt/import_dialog.h"
+#include "support/app.h"
 #include "support/fake_desktop.h"
 #include "support/fake_port.h"
 #include "support/temp_dir.h"
@@ -64,4 +75,111 @@ TEST(DirectoryKeys, EnterInTheBankListStartsOneRead) {
     EXPECT_EQ(Count(port.commands(), "TB"), 1);
     ids.close();
   }
+}
+
+namespace {
+
+// Shows `window` active, as a user meets it, so that Tab moves the focus.
+void Activate(QWidget* window) {
+  window->show();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window)) << window->objectName().toStdString();
+}
+
+}  // namespace
+
+TEST(WindowKeys, TabLeavesEachTableInOnePressAndTheArrowsMoveInIt) {
+  scandeck::testing::App app;
+  app.load();
+  HeardList& heard = app.window->heard().list();
+  for (const char* id : {"04-023", "04-024", "04-025"}) {
+    heard.talkgroupStarted("4", id);
+    heard.talkgroupEnded("4", id);
+  }
+  std::string list = "Frequency Output,Description,Alpha Tag,Tag\n";
+  for (int ch = 1; ch <= 3; ++ch) {
+    app.core->freq()[ch].channel = ch;
+    app.core->freq()[ch].frequency = "121.50" + std::to_string(ch) + "0";
+    list += "121.50" + std::to_string(ch) + "0,Guard,GUARD" + std::to_string(ch) + ",Aircraft\n";
+  }
+  ImportContext context{app.core->freq(), app.core->freqFile(), app.core->ids(), app.core->idFile(),
+                        app.folder.path.string(), '.', app.desktop, nullptr};
+  ImportDialog preview(context, "list.csv", ReadList(list));
+  FreqDir freq(app.core->readLink(), app.core->desktop(), app.core->freq(), app.core->freqFile(), '.', nullptr);
+  freq.showBank(1);
+
+  struct Case {
+    QWidget* window;
+    const char* table;
+    const char* after;  // the control Tab reaches from the table
+    int rows;           // at least
+  };
+  HeardWindow& heard_window = app.window->heard().show();
+  heard_window.refresh();
+  for (const Case& c : std::initializer_list<Case>{{&heard_window, "HeardTable", "AlertBtn", 3},
+                                                   {&preview, "ChangesGrid", "ApplyCmd", 3},
+                                                   {&freq, "FreqList", "Option2", 30}}) {
+    SCOPED_TRACE(c.table);
+    Activate(c.window);
+    auto* table = c.window->findChild<QTableView*>(c.table);
+    ASSERT_NE(table, nullptr);
+    ASSERT_GE(table->model()->rowCount(), c.rows);
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(0, 1));
+    QTest::keyClick(table, Qt::Key_Down);
+    QTest::keyClick(table, Qt::Key_Right);
+    EXPECT_EQ(table->currentIndex().row(), 1) << "Down moves in the table";
+    EXPECT_GT(table->currentIndex().column(), 1) << "Right moves in the table";
+    QTest::keyClick(table, Qt::Key_Tab);
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), c.after) << "one Tab leaves the table";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), table) << "Shift+Tab comes back";
+    EXPECT_EQ(table->currentIndex().row(), 1) << "to the row it left";
+    c.window->hide();
+  }
+}
+
+TEST(WindowKeys, EscapeClosesEachWindowAsItsCloseOrCancelDoes) {
+  scandeck::testing::App app;
+  app.load();
+  app.core->freq()[2].frequency = "154.4300";
+  app.core->freq()[2].name = "Fire Dispatch";
+  const std::string bank_dat = app.folder.file("bank.dat");
+  const std::string before = scandeck::testing::Slurp(bank_dat);
+
+  struct Case {
+    const char* window;
+    std::function<QWidget*()> open;
+    const char* focus;  // a control that has the focus when Escape is pressed
+  };
+  const std::vector<Case> cases = {
+      {"HeardWindow", [&]() -> QWidget* { return &app.window->heard().show(); }, "FindBox"},
+      {"Integrations", [&]() -> QWidget* {
+         app.action("IntegrationsMnu")->trigger();
+         return app.window->findChild<QWidget*>("Integrations");
+       }, "IcecastDelayBox"},
+      {"FreqDir", [&]() -> QWidget* {
+         app.action("EditMemories")->trigger();
+         auto* freq = app.window->findChild<FreqDir*>("FreqDir");
+         // A name typed, a batch of reads begun: Escape keeps none of it.
+         freq->showBank(1);
+         freq->findChild<QLineEdit*>("NameBox")->setText("Changed");
+         freq->ReadAllCmd_Click();
+         return freq;
+       }, "BankCmb"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.window);
+    QPointer<QWidget> window = c.open();
+    ASSERT_NE(window, nullptr);
+    Activate(window);
+    auto* focus = window->findChild<QWidget*>(c.focus);
+    ASSERT_NE(focus, nullptr);
+    focus->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(!window || !window->isVisible()) << "Escape closed the window";
+  }
+  EXPECT_EQ(scandeck::testing::Slurp(bank_dat), before) << "the directory window's Escape wrote nothing";
+  EXPECT_TRUE(app.core->poll().enabled()) << "the read ended with the window";
 }
