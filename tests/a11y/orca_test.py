@@ -213,15 +213,15 @@ def drive(orca, scanner, folder):
 
     # The menus with their unavailable entries.
     key("alt+f", "Down", "Down", "Down", "Down", "Escape", "Escape")
-    expect(orca.said(), r"^See Data  Computer <=> Bc245", r"^Upgrade \(need internet access\) grayed")
+    expect(orca.wait_for(r"^Upgrade", 5), r"^See Data  Computer <=> Bc245", r"^Upgrade \(need internet access\) grayed")
     # Checkable entries with their state, checked or not.
     key("alt+o", "Down", "Down", "Down", "Down", "Down", "Right", "Down", "Down", "Escape", "Escape", "Escape")
-    expect(orca.said(), r"^Log Function grayed", r"^Set Light Permanent check box not checked",
+    menu = orca.wait_for(r"^selected radio button", 5)
+    expect(menu, r"^Log Function grayed", r"^Set Light Permanent check box not checked",
            r"^Mute check box not checked", r"^Announcements", r"^Announce Nothing but the Focused Control",
            r"^Announce Talkgroups\.?$", r"^not selected radio button", r"^selected radio button")
     # The three announcement choices exclude each other: radio items, never check boxes.
-    heard = orca.said()
-    check(not any(u.startswith("Announce") and "check box" in u for u in heard), "announcement choices are radio items")
+    check(not any(u.startswith("Announce") and "check box" in u for u in menu), "announcement choices are radio items")
 
     # The Heard window: a frame; its Find box speaks on the first Tab; one Tab
     # leaves the table, Shift+Tab comes back; Escape closes it.
@@ -264,6 +264,26 @@ def drive(orca, scanner, folder):
     expect(orca.said(), r"^Bank: combo box", r"^Every bank")
     key("Escape")
     orca.wait_for(r"ScanDeck frame", 3)
+
+    # The import preview: its list to choose from speaks its value, its table the
+    # caption of its tab.
+    listing = os.path.join(folder, "list.csv")
+    with open(listing, "w") as f:
+        f.write("Frequency Output,Description,Alpha Tag,Tag\n155.0000,Nowhere,NOWHERE,Other\n")
+    opens(orca, ("alt+e", "n"), r"^File name")
+    subprocess.run(["xdotool", "type", "--delay", "30", listing], check=False)
+    key("Return")
+    expect(orca.wait_for(r"^Alpha tag", 10), r"^Name column: combo box", r"^Alpha tag")
+    heard = []
+    for _ in range(4):
+        key("Tab")
+        heard += orca.said()
+        if any(u.startswith("table with") for u in heard):
+            break
+    expect(heard, r"^Changes\.?$", r"^table with 0 rows 9 columns")
+    check(not any("Grid" in u for u in heard), "no internal name is spoken (heard %r)" % heard)
+    key("Escape")
+    orca.wait_for(r"ScanDeck frame", 5)
 
     # The setup window: Tab lands on the chosen option of each group (9600 here).
     heard = opens(orca, ("alt+f", "Down", "Return"), r"ScanPad")
