@@ -213,12 +213,77 @@ def drive(orca, scanner, folder):
 
     # The menus with their unavailable entries.
     key("alt+f", "Down", "Down", "Down", "Down", "Escape", "Escape")
-    expect(orca.said(), r"^See Data  Computer <=> Bc245", r"^Upgrade \(need internet access\) grayed")
+    expect(orca.wait_for(r"^Upgrade", 5), r"^See Data  Computer <=> Bc245", r"^Upgrade \(need internet access\) grayed")
     # Checkable entries with their state, checked or not.
     key("alt+o", "Down", "Down", "Down", "Down", "Down", "Right", "Down", "Down", "Escape", "Escape", "Escape")
-    expect(orca.said(), r"^Log Function grayed", r"^Set Light Permanent check box not checked",
-           r"^Mute check box not checked", r"^Announcements", r"^Announce Talkgroups check box not checked",
-           r"^Announce Talkgroups and Channels check box checked")
+    menu = orca.wait_for(r"^selected radio button", 5)
+    expect(menu, r"^Log Function grayed", r"^Set Light Permanent check box not checked",
+           r"^Mute check box not checked", r"^Announcements", r"^Announce Nothing but the Focused Control",
+           r"^Announce Talkgroups\.?$", r"^not selected radio button", r"^selected radio button")
+    # The three announcement choices exclude each other: radio items, never check boxes.
+    check(not any(u.startswith("Announce") and "check box" in u for u in menu), "announcement choices are radio items")
+
+    # The Heard window: a frame; its Find box speaks on the first Tab; one Tab
+    # leaves the table, Shift+Tab comes back; Escape closes it.
+    expect(opens(orca, ("alt+e", "Down", "Down", "Return"), r"^Heard - ScanDeck"), r"^Heard - ScanDeck frame")
+    heard = []
+    for _ in range(4):
+        key("Tab")
+        heard += orca.said()
+        if any(u.startswith("Find") for u in heard):
+            break
+    expect(heard, r"^Find text")
+    key("Tab")
+    expect(orca.said(), r"^Heard list", r"^table with [1-9]\d* rows? ")
+    key("Down")  # the arrows move in the table: a row is chosen, "Alert me" follows it
+    key("Tab")
+    expect(orca.said(), r"^Alert me")
+    key("shift+Tab")
+    expect(orca.said(), r"^Heard list")
+    key("Escape")
+    expect(orca.wait_for(r"ScanDeck frame", 4), r"^ScanDeck frame")
+
+    # The Integrations window: a frame Orca names; the Delay box's caption once.
+    expect(opens(orca, ("alt+o", "i"), r"^Integrations"), r"^Integrations frame")
+    heard = []
+    for _ in range(10):
+        key("Tab")
+        heard += orca.said()
+        if any("spin button" in u and "Delay" in u for u in heard):
+            break
+    delay = [u for u in heard if "Delay" in u]
+    check(len(delay) == 1 and delay[0].count("Delay") == 1, "the Delay box's caption is said once (heard %r)" % heard)
+    key("Escape")
+    expect(orca.wait_for(r"ScanDeck frame", 4), r"^ScanDeck frame")
+
+    # A list to choose from speaks its chosen item on its first focus.
+    heard = opens(orca, ("alt+e", "x"), r"^Export")
+    expect(heard + orca.wait_for(r"^Both directories", 5), r"^Export dialog", r"^Directory: combo box",
+           r"^Both directories")
+    key("Tab")
+    expect(orca.said(), r"^Bank: combo box", r"^Every bank")
+    key("Escape")
+    orca.wait_for(r"ScanDeck frame", 3)
+
+    # The import preview: its list to choose from speaks its value, its table the
+    # caption of its tab.
+    listing = os.path.join(folder, "list.csv")
+    with open(listing, "w") as f:
+        f.write("Frequency Output,Description,Alpha Tag,Tag\n155.0000,Nowhere,NOWHERE,Other\n")
+    opens(orca, ("alt+e", "n"), r"^File name")
+    subprocess.run(["xdotool", "type", "--delay", "30", listing], check=False)
+    key("Return")
+    expect(orca.wait_for(r"^Alpha tag", 10), r"^Name column: combo box", r"^Alpha tag")
+    heard = []
+    for _ in range(4):
+        key("Tab")
+        heard += orca.said()
+        if any(u.startswith("table with") for u in heard):
+            break
+    expect(heard, r"^Changes\.?$", r"^table with 0 rows 9 columns")
+    check(not any("Grid" in u for u in heard), "no internal name is spoken (heard %r)" % heard)
+    key("Escape")
+    orca.wait_for(r"ScanDeck frame", 5)
 
     # The setup window: Tab lands on the chosen option of each group (9600 here).
     heard = opens(orca, ("alt+f", "Down", "Return"), r"ScanPad")
@@ -237,11 +302,32 @@ def drive(orca, scanner, folder):
     key("Down", "Tab")
     expect(orca.said(), r"^table with \d+ rows 10 columns")
     key("Down")
-    expect(orca.said(), r"^154\.4300\.$", r"^Fire Dispatch\.$")  # the row, cell by cell
+    expect(orca.wait_for(r"^Fire Dispatch\.$", 5), r"^154\.4300\.$", r"^Fire Dispatch\.$")  # the row, cell by cell
     key("Right")
-    expect(orca.said(), r"^Frequency column header 154\.4300")  # one cell
-    key("alt+F4")
-    orca.wait_for(r"ScanDeck frame", 3)
+    expect(orca.wait_for(r"column header", 5), r"^Frequency column header 154\.4300")  # one cell
+    # Reading every bank: the bank list shows each bank as it is read, and the focus
+    # stays on "Cancel read" for where-am-I until the read ends (a report then).
+    key("shift+Tab", "shift+Tab")
+    expect(orca.said(), r"^Read all banks push button")
+    key("space")
+    expect(orca.wait_for(r"Cancel read", 3), r"^Cancel read push button")
+    heard = []
+    end = time.time() + 40
+    while time.time() < end and not any(u.startswith("alert") for u in heard):
+        key("KP_Enter")
+        heard += orca.wait_for(r"Cancel read|alert", 3)
+        time.sleep(0.5)
+    during = heard[:next((i for i, u in enumerate(heard) if u.startswith("alert")), len(heard))]
+    check(any(u.startswith("alert") for u in heard), "the read of every bank ended (heard %r)" % heard)
+    check(not any("Freq Bank" in u for u in during), "where-am-I stayed on Cancel read during the read (heard %r)" % during)
+    key("Return")  # the report's OK; the report belongs to the main window
+    orca.wait_for(r"ScanDeck frame", 8)
+    found = subprocess.run(["xdotool", "search", "--name", "^Freq\\. Directory"], capture_output=True, text=True)
+    for window in found.stdout.split():
+        subprocess.run(["xdotool", "windowactivate", "--sync", window], check=False, stderr=subprocess.DEVNULL)
+    expect(orca.wait_for(r"^Freq\. Directory", 8), r"^Freq\. Directory - ScanDeck frame")
+    key("Escape")  # closes the directory window as its Cancel does
+    expect(orca.wait_for(r"ScanDeck frame", 8), r"^ScanDeck frame")
 
     # SmartView in pop-up mode: the main window goes away, the squelch brings the
     # compact window up and the channel is announced without a focus to follow.

@@ -128,8 +128,9 @@ def expect_names(nodes, names):
         check(named(nodes, name), "a showing element named %r" % name)
 
 
-# A checkable menu entry is a check box, so that a screen reader says "not checked".
-MENU_ENTRY_ROLES = ("menu item", "check box")
+# A checkable menu entry is a check box, so that a screen reader says "not checked";
+# one of a group of which exactly one is chosen is a radio item.
+MENU_ENTRY_ROLES = ("menu item", "check box", "radio button")
 
 
 def expect_menu_check(app, name, checked, timeout=3.0):
@@ -206,7 +207,7 @@ def main():
         ini.write(b"[comm port]=1\r\n[comm speed]=9600,n,8,1\r\n[WindowWidth]=7320\r\n[WindowHeight]=5500\r\n")
     scanner = Scanner(folder)
     pyatspi.Registry.registerEventListener(on_event, "object:property-change:accessible-name",
-                                           "object:state-changed:checked")
+                                           "object:state-changed:checked", "object:state-changed:showing")
 
     env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                LC_ALL="C.UTF-8", LANG="C.UTF-8")
@@ -244,6 +245,20 @@ def main():
         expect_menu_check(app, "Mute", True)
         expect_menu_check(app, "Monitoring Discriminator", False)
         expect_menu_check(app, "Set Light Permanent", True)
+        choices = [n for n in read_tree(app) if n["name"].startswith("Announce ")]
+        check(len(choices) == 3 and all(n["role"] == "radio button" for n in choices),
+              "the announcement choices are radio items: %r" % [(n["name"], n["role"]) for n in choices])
+        check(any(n["name"] == "Announce Talkgroups and Channels" and n["checked"] for n in choices),
+              "the default choice is the chosen radio item")
+        # The talkgroup that started was announced; the notice is not left showing.
+        end = time.time() + 5
+        while time.time() < end and not any(kind.endswith("showing") for kind, _ in announced):
+            pump(0.1)
+        check(any(kind.endswith("showing") and name == "Talkgroup Fire Dispatch" for kind, name in announced),
+              "the talkgroup was announced: %r" % [a for a in announced if a[0].endswith("showing")])
+        notices = [n for n in read_tree(app) if n["role"] == "notification"]
+        check(notices and not any(n["showing"] for n in notices),
+              "the announcement is not showing after it was spoken: %r" % notices)
 
         pump(0.5)
         del announced[:]
@@ -281,6 +296,16 @@ def main():
         with open(ini, "rb") as f:
             check(f.read() == before, "the log entries' actions leave scandeck.ini alone")
         check(find_node(app, "General Log Setup") is None, "no log window opened")
+
+        # The windows that are no dialogs are frames, named by their titles.
+        for entry, title in [("Heard List", "Heard - ScanDeck"), ("Integrations...", "Integrations")]:
+            item = find_node(app, entry, "menu item")
+            check(item is not None, "%r is on the bus" % entry)
+            if item is not None:
+                press(item)
+            window = wait_node(app, title)
+            check(window is not None and window.getRoleName() == "frame",
+                  "%r is a frame: %r" % (title, window and window.getRoleName()))
 
         # kill (SIGTERM): the shut-down without its question, ending with status 0.
         proc.terminate()

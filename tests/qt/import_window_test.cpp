@@ -38,6 +38,7 @@ TEST(ImportWindow, PreviewApplyAndTheMainDisplayShowsTheNewName) {
 
   ImportDialog dialog(context, "list.csv", std::make_unique<TextSource>(list));
   auto* changes = dialog.findChild<QTableWidget*>("ChangesGrid");
+  EXPECT_EQ(changes->accessibleName(), "Changes") << "a table is named by its tab's caption";
   ASSERT_EQ(changes->rowCount(), 1);  // channel 6 keeps its name: only empty names by default
   EXPECT_EQ(changes->item(0, 1)->text(), "Ch 5");
   EXPECT_EQ(changes->item(0, 6)->text(), "GUARD");

@@ -20,14 +20,17 @@ SpokenNotice::SpokenNotice(QWidget* parent) : QWidget(parent) {
   (void)installed;
   setObjectName("SpokenNotice");
   setFocusPolicy(Qt::NoFocus);
-  // No size: nothing to see or to click, and flat review passes it by.
+  // No size and hidden: nothing to see or to click, and a review of the window
+  // (which visits what is showing) passes it by, before and after it spoke.
   setGeometry(0, 0, 0, 0);
+  hide();
 }
 
 void SpokenNotice::say(const QString& text) {
   if (text.isEmpty()) return;
   said_ = text;
   setAccessibleName(text);
+  // Orca speaks a notification when it reports showing, and reads its name then.
   QAccessibleEvent shown(this, QAccessible::ObjectShow);
   QAccessible::updateAccessibility(&shown);
 }

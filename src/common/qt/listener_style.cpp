@@ -4,7 +4,10 @@
 #include <QAccessibleActionInterface>
 #include <QAccessibleWidget>
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -49,9 +52,13 @@ class MenuEntry : public QAccessibleInterface, public QAccessibleActionInterface
   int childCount() const override { return action_ && action_->menu() ? 1 : 0; }
   int indexOfChild(const QAccessibleInterface* c) const override { return c && c == child(0) ? 0 : -1; }
   void setText(QAccessible::Text, const QString&) override {}
+  // Entries of which exactly one is chosen are radio items.
   QAccessible::Role role() const override {
     if (action_ && action_->isSeparator()) return QAccessible::Separator;
-    return action_ && action_->isCheckable() ? QAccessible::CheckBox : QAccessible::MenuItem;
+    if (!action_ || !action_->isCheckable()) return QAccessible::MenuItem;
+    const QActionGroup* group = action_->actionGroup();
+    return group && group->exclusionPolicy() == QActionGroup::ExclusionPolicy::Exclusive ? QAccessible::RadioButton
+                                                                                          : QAccessible::CheckBox;
   }
   QRect rect() const override {
     if (!isValid()) return {};
@@ -145,7 +152,80 @@ class Menu : public QAccessibleWidget {
   }
 };
 
-QAccessibleInterface* MenuAccessible(const QString&, QObject* object) {
+// A list to choose from (not editable) whose chosen item is spoken with it. On
+// Linux Qt names such a list by its chosen item and gives it no text, and Orca
+// takes the value from the text or the list's selection, which Qt 6.4 does not
+// offer either: the list was spoken as "Name column: combo box", without its
+// value. Its text here is the chosen item.
+class ChoiceList : public QAccessibleWidget, public QAccessibleTextInterface {
+ public:
+  explicit ChoiceList(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+  QComboBox* box() const { return static_cast<QComboBox*>(widget()); }
+  QString value() const { return box()->currentText(); }
+
+  // The items' list, as Qt's own combo box has it.
+  int childCount() const override { return 1; }
+  QAccessibleInterface* child(int i) const override {
+    return i == 0 ? QAccessible::queryAccessibleInterface(box()->view()) : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* c) const override { return c && c->object() == box()->view() ? 0 : -1; }
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name || t == QAccessible::Value) return value();
+    return QAccessibleWidget::text(t);
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.expandable = true;
+    s.expanded = box()->view()->isVisible();
+    return s;
+  }
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    return QAccessibleWidget::interface_cast(type);
+  }
+  QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+  void doAction(const QString& name) override {
+    if (name == showMenuAction() || name == pressAction()) box()->showPopup();
+  }
+
+  // The text: the chosen item, read only.
+  void selection(int, int* start, int* end) const override { *start = *end = 0; }
+  int selectionCount() const override { return 0; }
+  void addSelection(int, int) override {}
+  void removeSelection(int) override {}
+  void setSelection(int, int, int) override {}
+  int cursorPosition() const override { return 0; }
+  void setCursorPosition(int) override {}
+  QString text(int start, int end) const override {
+    const QString v = value();
+    start = std::clamp(start, 0, int(v.size()));
+    end = end < 0 ? int(v.size()) : std::clamp(end, start, int(v.size()));
+    return v.mid(start, end - start);
+  }
+  int characterCount() const override { return int(value().size()); }
+  QRect characterRect(int) const override { return {}; }
+  int offsetAtPoint(const QPoint&) const override { return -1; }
+  void scrollToSubstring(int, int) override {}
+  QString attributes(int, int* start, int* end) const override {
+    *start = 0;
+    *end = characterCount();
+    return {};
+  }
+};
+
+// A window of its own that is no dialog is a frame, which Orca names with its
+// title on opening; Qt gives a plain widget the filler role.
+bool PlainWindow(QObject* object) {
+  auto* widget = qobject_cast<QWidget*>(object);
+  if (!widget || !widget->isWindow()) return false;
+  const QMetaObject* qt_class = widget->metaObject();
+  while (qt_class && !QByteArray(qt_class->className()).startsWith('Q')) qt_class = qt_class->superClass();
+  return qt_class == &QWidget::staticMetaObject;
+}
+
+QAccessibleInterface* ListenerAccessible(const QString&, QObject* object) {
+  if (auto* box = qobject_cast<QComboBox*>(object); box && !box->isEditable()) return new ChoiceList(box);
+  if (PlainWindow(object)) return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
   if (auto* menu = qobject_cast<QMenu*>(object)) return new Menu(menu);
   auto* action = qobject_cast<QAction*>(object);
   if (!action) return nullptr;
@@ -161,11 +241,30 @@ QAccessibleInterface* MenuAccessible(const QString&, QObject* object) {
   return nullptr;
 }
 
+// A text box that shows a new text while another control has the focus moves
+// its caret (a read showing the next bank in the bank list). Orca takes a caret
+// move from a box it last knew focused as the focus coming back, and a box in an
+// editable list keeps that state in Orca's cache after the list lost the focus:
+// the caret move took the focus from "Cancel read". Only the focused control's
+// caret and selection are told.
+QAccessible::UpdateHandler g_platform_update = nullptr;
+
+void FocusedCaretsOnly(QAccessibleEvent* event) {
+  const QAccessible::Event type = event->type();
+  if (type == QAccessible::TextCaretMoved || type == QAccessible::TextSelectionChanged)
+    if (auto* widget = qobject_cast<QWidget*>(event->object()); widget && !widget->hasFocus()) return;
+  // Without a handler the event reaches the platform's bridge.
+  QAccessible::installUpdateHandler(g_platform_update);
+  QAccessible::updateAccessibility(event);
+  QAccessible::installUpdateHandler(FocusedCaretsOnly);
+}
+
 }  // namespace
 
 void UseListenerStyle(QApplication& app) {
   app.setStyle(new ListenerStyle);
-  QAccessible::installFactory(MenuAccessible);
+  QAccessible::installFactory(ListenerAccessible);
+  g_platform_update = QAccessible::installUpdateHandler(FocusedCaretsOnly);
 }
 
 }  // namespace scandeck

@@ -23,6 +23,8 @@ QTableWidget* MakeGrid(QWidget* parent, const char* name, const char* accessible
   grid->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid->setSelectionMode(QAbstractItemView::SingleSelection);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Tab leaves the grid for the next control; the arrow keys move in it.
+  grid->setTabKeyNavigation(false);
   grid->verticalHeader()->hide();
   grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
   grid->horizontalHeader()->setHighlightSections(false);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/core/desktop.h"
+#include "common/qt/controls.h"
 #include "common/qt/pictures.h"
 #include "link/core/read_session.h"
 
@@ -19,6 +20,8 @@ DirectoryWindow::DirectoryWindow(Desktop& desktop, QWidget* main_window, const c
   setAttribute(Qt::WA_DeleteOnClose);
   readTimer_.setObjectName(timer_name);
   readTimer_.setInterval(kReadTickMs);
+  // As Cancel: the window closes and nothing is written.
+  EscapeCloses(this, [this] { close(); });
 }
 
 void DirectoryWindow::ComingSoon(QWidget* box, std::string text) {

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "common/core/desktop.h"
+#include "common/qt/controls.h"
 #include "common/qt/qt_text.h"
 #include "directory/qt/directory_widgets.h"
 
@@ -34,17 +35,17 @@ FreqDir::FreqDir(ReadLink link, Desktop& desktop, FreqDirectory& dir, RecordFile
   CancelCmd = shared.CancelCmd;
 
   auto* details = new QGroupBox("Selected Channel Details", this);
-  ChBox = new QLineEdit(details);
+  ChBox = new SpokenBox(details);
   ChBox->setObjectName("ChBox");
   ChBox->setReadOnly(true);
   ChBox->setMaxLength(3);
-  FreqBox = new QLineEdit(details);
+  FreqBox = new SpokenBox(details);
   FreqBox->setObjectName("FreqBox");
   FreqBox->setReadOnly(true);
   FreqBox->setMaxLength(8);
   ComingSoon(FreqBox, "At this time you can't change Freq");
   TypeCmb = MakeTypeList(details);
-  NameBox = new QLineEdit(details);
+  NameBox = new SpokenBox(details);
   NameBox->setObjectName("NameBox");
   NameBox->setMaxLength(40);
   SaveImg = MakePictureButton(details, "SaveImg", "Save channel", true);

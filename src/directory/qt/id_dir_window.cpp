@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "common/core/desktop.h"
+#include "common/qt/controls.h"
 #include "common/qt/qt_text.h"
 #include "directory/qt/directory_widgets.h"
 
@@ -41,11 +42,11 @@ IDdir::IDdir(ReadLink link, Desktop& desktop, const Clock& clock, IdDirectory& d
   CancelCmd = shared.CancelCmd;
 
   auto* details = new QGroupBox("Selected ID Details", content_);
-  ChBox = new QLineEdit(details);
+  ChBox = new SpokenBox(details);
   ChBox->setObjectName("ChBox");
   ChBox->setReadOnly(true);
   ChBox->setMaxLength(5);
-  IDBox = new QLineEdit(details);
+  IDBox = new SpokenBox(details);
   IDBox->setObjectName("IDBox");
   IDBox->setReadOnly(true);
   IDBox->setMaxLength(8);

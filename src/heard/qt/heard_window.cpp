@@ -13,6 +13,7 @@
 
 #include "common/core/safe_write.h"
 #include "common/core/type_codes.h"
+#include "common/qt/controls.h"
 #include "common/qt/qt_text.h"
 
 namespace scandeck {
@@ -102,7 +103,7 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   TalkgroupsChk = Named(new QCheckBox("&Talkgroups", this), "TalkgroupsChk", "Talkgroups");
   ChannelsChk->setChecked(true);
   TalkgroupsChk->setChecked(true);
-  FindBox = Named(new QLineEdit(this), "FindBox", "Find");
+  FindBox = Named(new SpokenBox(this), "FindBox", "Find");
   auto* find_label = new QLabel("&Find", this);
   find_label->setBuddy(FindBox);
   HeardTable = Named(new QTableView(this), "HeardTable", "Heard list");
@@ -114,6 +115,8 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   HeardTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
   HeardTable->verticalHeader()->hide();
   HeardTable->setWordWrap(false);
+  // Tab leaves the table for the buttons below; the arrow keys move in it.
+  HeardTable->setTabKeyNavigation(false);
   HeardTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   HeardTable->horizontalHeader()->setSectionResizeMode(HeardModel::Name, QHeaderView::Stretch);
   AlertBtn = Named(new QPushButton("&Alert me", this), "AlertBtn", "Alert me");
@@ -152,6 +155,7 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
     if (!path.isEmpty()) exportTo(path);
   });
   connect(CloseBtn, &QPushButton::clicked, this, &QWidget::close);
+  EscapeCloses(this, [this] { close(); });
   updateAlertButton();
 
   resize(QSettings(SettingsPath(sources_.folder), QSettings::IniFormat).value("Heard/size", QSize(1120, 420)).toSize());

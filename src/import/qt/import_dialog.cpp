@@ -23,10 +23,12 @@ namespace scandeck {
 
 namespace {
 
-QTableWidget* Grid(const char* name, const QStringList& header, QWidget* parent) {
+// A table named by its tab's caption; Tab leaves it, the arrow keys move in it.
+QTableWidget* Grid(const char* name, const QString& caption, const QStringList& header, QWidget* parent) {
   auto* grid = new QTableWidget(0, static_cast<int>(header.size()), parent);
   grid->setObjectName(name);
-  grid->setAccessibleName(QString(name) + ": " + header.join(", "));
+  grid->setAccessibleName(QString(caption).remove('&'));
+  grid->setTabKeyNavigation(false);
   grid->setHorizontalHeaderLabels(header);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -95,15 +97,17 @@ ImportDialog::ImportDialog(ImportContext context, std::string path, std::unique_
   auto* tabs = new QTabWidget(this);
   tabs->setObjectName("ImportTabs");
   const bool ids = preview_.talkgroups;
-  ChangesGrid = Grid("ChangesGrid", {"Line", "Entry", ids ? "ID" : "Frequency", "Matched by", "Old name", "Old type",
+  const QString changes = "&Changes", not_found = "Not in the &directory", skipped = "&Skipped lines",
+                types = "T&ypes from tags";
+  ChangesGrid = Grid("ChangesGrid", changes, {"Line", "Entry", ids ? "ID" : "Frequency", "Matched by", "Old name", "Old type",
                                      "New name", "New type", "Note"}, this);
-  NotFoundGrid = Grid("NotFoundGrid", {"Line", ids ? "ID" : "Frequency", "Name", "Tag"}, this);
-  SkippedGrid = Grid("SkippedGrid", {"Line", "Reason"}, this);
-  TypesGrid = Grid("TypesGrid", {"Tag or category", "Type"}, this);
-  tabs->addTab(ChangesGrid, "&Changes");
-  tabs->addTab(NotFoundGrid, "Not in the &directory");
-  tabs->addTab(SkippedGrid, "&Skipped lines");
-  tabs->addTab(TypesGrid, "T&ypes from tags");
+  NotFoundGrid = Grid("NotFoundGrid", not_found, {"Line", ids ? "ID" : "Frequency", "Name", "Tag"}, this);
+  SkippedGrid = Grid("SkippedGrid", skipped, {"Line", "Reason"}, this);
+  TypesGrid = Grid("TypesGrid", types, {"Tag or category", "Type"}, this);
+  tabs->addTab(ChangesGrid, changes);
+  tabs->addTab(NotFoundGrid, not_found);
+  tabs->addTab(SkippedGrid, skipped);
+  tabs->addTab(TypesGrid, types);
   layout->addWidget(tabs, 1);
   TypesGrid->setRowCount(static_cast<int>(TagTypes().size()));
   for (int i = 0; i < TypesGrid->rowCount(); ++i)

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "common/qt/controls.h"
 #include "common/qt/pictures.h"
 #include "common/qt/qt_text.h"
 
@@ -23,11 +24,15 @@ constexpr int kRefreshMs = 500;
 
 QString Plain(QString caption) { return caption.remove('&').remove(QRegularExpression(":$")); }
 
+// A field named by its caption alone: a screen reader speaks the caption's label
+// and a name that says more after it, the caption twice. What more there is to
+// say is the description.
 template <typename T>
 T* Field(QFormLayout* form, const QString& caption, const char* name, const QString& more = {}) {
   auto* field = new T;
   field->setObjectName(name);
-  field->setAccessibleName(more.isEmpty() ? Plain(caption) : Plain(caption) + ", " + more);
+  field->setAccessibleName(Plain(caption));
+  field->setAccessibleDescription(more);
   auto* label = new QLabel(caption);
   label->setBuddy(field);
   form->addRow(label, field);
@@ -48,9 +53,9 @@ IntegrationsWindow::IntegrationsWindow(const IntegrationSettings& settings, Call
 
   auto* textGroup = new QGroupBox("Now playing", this);
   auto* textForm = new QFormLayout(textGroup);
-  TemplateBox = Field<QLineEdit>(textForm, "&Template:", "TemplateBox", "fields {name} {type} {freq} {tgid} {system} {mode}");
+  TemplateBox = Field<SpokenBox>(textForm, "&Template:", "TemplateBox", "fields {name} {type} {freq} {tgid} {system} {mode}");
   TemplateBox->setToolTip("Fields: {name} {type} {freq} {tgid} {system} {mode}");
-  IdleBox = Field<QLineEdit>(textForm, "&Idle text:", "IdleBox", "shown while nothing is heard");
+  IdleBox = Field<SpokenBox>(textForm, "&Idle text:", "IdleBox", "shown while nothing is heard");
   NowPlayingLbl = new QLabel(textGroup);
   NowPlayingLbl->setObjectName("NowPlayingLbl");
   NowPlayingLbl->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
@@ -61,11 +66,11 @@ IntegrationsWindow::IntegrationsWindow(const IntegrationSettings& settings, Call
   IcecastChk = new QCheckBox("Update the stream's title on the &Icecast server", icecastGroup);
   IcecastChk->setObjectName("IcecastChk");
   icecastForm->addRow(IcecastChk);
-  IcecastHostBox = Field<QLineEdit>(icecastForm, "Ser&ver:", "IcecastHostBox");
+  IcecastHostBox = Field<SpokenBox>(icecastForm, "Ser&ver:", "IcecastHostBox");
   IcecastPortBox = Range(Field<QSpinBox>(icecastForm, "P&ort:", "IcecastPortBox"), 1, 65535);
-  IcecastMountBox = Field<QLineEdit>(icecastForm, "&Mount:", "IcecastMountBox");
-  IcecastUserBox = Field<QLineEdit>(icecastForm, "&User:", "IcecastUserBox");
-  IcecastPasswordBox = Field<QLineEdit>(icecastForm, "Pass&word:", "IcecastPasswordBox");
+  IcecastMountBox = Field<SpokenBox>(icecastForm, "&Mount:", "IcecastMountBox");
+  IcecastUserBox = Field<SpokenBox>(icecastForm, "&User:", "IcecastUserBox");
+  IcecastPasswordBox = Field<SpokenBox>(icecastForm, "Pass&word:", "IcecastPasswordBox");
   IcecastPasswordBox->setEchoMode(QLineEdit::Password);
   IcecastDelayBox = Range(Field<QSpinBox>(icecastForm, "&Delay (seconds):", "IcecastDelayBox",
                                           "to line the title up with the stream's audio"),
@@ -76,14 +81,14 @@ IntegrationsWindow::IntegrationsWindow(const IntegrationSettings& settings, Call
   OverlayChk = new QCheckBox("Write the text to a &file on each change", overlayGroup);
   OverlayChk->setObjectName("OverlayChk");
   overlayForm->addRow(OverlayChk);
-  OverlayFileBox = Field<QLineEdit>(overlayForm, "File &name:", "OverlayFileBox");
+  OverlayFileBox = Field<SpokenBox>(overlayForm, "File &name:", "OverlayFileBox");
 
   auto* rigGroup = new QGroupBox("Rig-control port (rigctld protocol)", this);
   auto* rigForm = new QFormLayout(rigGroup);
   RigChk = new QCheckBox("Answer &rig-control clients (frequency and mode; read only)", rigGroup);
   RigChk->setObjectName("RigChk");
   rigForm->addRow(RigChk);
-  RigAddressBox = Field<QLineEdit>(rigForm, "&Address:", "RigAddressBox", "127.0.0.1 keeps it to this computer");
+  RigAddressBox = Field<SpokenBox>(rigForm, "&Address:", "RigAddressBox", "127.0.0.1 keeps it to this computer");
   RigPortBox = Range(Field<QSpinBox>(rigForm, "Por&t:", "RigPortBox"), 1, 65535);
 
   StatusLbl = new QLabel(this);
@@ -97,6 +102,7 @@ IntegrationsWindow::IntegrationsWindow(const IntegrationSettings& settings, Call
   CloseCmd->setObjectName("CloseCmd");
   connect(ApplyCmd, &QPushButton::clicked, this, &IntegrationsWindow::ApplyCmd_Click);
   connect(CloseCmd, &QPushButton::clicked, this, &QWidget::close);
+  EscapeCloses(this, [this] { close(); });
 
   auto* layout = new QVBoxLayout(this);
   for (QWidget* group : {static_cast<QWidget*>(textGroup), static_cast<QWidget*>(icecastGroup),

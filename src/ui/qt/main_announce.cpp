@@ -19,7 +19,9 @@ void MainWindow::buildAnnounceMenu(QMenu* options) {
   menu->setObjectName("AnnounceMnu");
   auto* group = new QActionGroup(menu);
   const std::pair<AnnounceChoice, const char*> entries[] = {
-      {AnnounceChoice::Nothing, "Announce &Nothing"},
+      // A new value of the focused control is spoken whatever the choice: it is
+      // what the listener is on. The caption says so.
+      {AnnounceChoice::Nothing, "Announce &Nothing but the Focused Control"},
       {AnnounceChoice::Talkgroups, "Announce &Talkgroups"},
       {AnnounceChoice::TalkgroupsAndChannels, "Announce Talkgroups and &Channels"}};
   for (const auto& [choice, caption] : entries) {

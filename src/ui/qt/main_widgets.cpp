@@ -23,27 +23,6 @@ constexpr const char* kWhat = "what";
 constexpr const char* kOnWord = "onWord";
 constexpr const char* kOffWord = "offWord";
 
-// Tab into a text box selects its text, and Qt reports that selection (and the
-// caret) before it reports the focus: Orca takes the box as focused on the caret
-// event, silently, and skips the focus that follows. Selecting once the focus is
-// reported has the box spoken on its first visit too.
-class SpokenBox : public QLineEdit {
- public:
-  using QLineEdit::QLineEdit;
-
- protected:
-  void focusInEvent(QFocusEvent* event) override {
-    const Qt::FocusReason reason = event->reason();
-    if (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason && reason != Qt::ShortcutFocusReason)
-      return QLineEdit::focusInEvent(event);
-    QFocusEvent quiet(QEvent::FocusIn, Qt::OtherFocusReason);
-    QLineEdit::focusInEvent(&quiet);
-    QMetaObject::invokeMethod(this, [this] {
-      if (hasFocus() && !hasSelectedText()) selectAll();
-    }, Qt::QueuedConnection);
-  }
-};
-
 void SetName(QWidget* widget, const QString& name) {
   if (widget->accessibleName() != name) widget->setAccessibleName(name);
 }
