@@ -102,7 +102,7 @@ TEST(WindowKeys, TabLeavesEachTableInOnePressAndTheArrowsMoveInIt) {
   }
   ImportContext context{app.core->freq(), app.core->freqFile(), app.core->ids(), app.core->idFile(),
                         app.folder.path.string(), '.', app.desktop, nullptr};
-  ImportDialog preview(context, "list.csv", ReadList(list));
+  ImportDialog preview(context, "list.csv", std::make_unique<TextSource>(list));
   FreqDir freq(app.core->readLink(), app.core->desktop(), app.core->freq(), app.core->freqFile(), '.', nullptr);
   freq.showBank(1);
 

@@ -66,7 +66,7 @@ HeardNameEditor::HeardNameEditor(const QString& what, const HeardEntry& entry, Q
     TypeCmb->setItemData(TypeCmb->count() - 1, QString::fromLatin1(code.meaning.data(), static_cast<qsizetype>(code.meaning.size())), Qt::ToolTipRole);
   }
   TypeCmb->setCurrentIndex(std::max(0, TypeCmb->findText(ToQt(entry.type))));
-  NameBox = Named(new QLineEdit(ToQt(entry.name), this), "NameBox", "Name");
+  NameBox = Named(new SpokenBox(ToQt(entry.name), this), "NameBox", "Name");
   NameBox->setMaxLength(static_cast<int>(kMaxHeardName));
   auto* form = new QFormLayout(this);
   auto* label = Named(new QLabel(what, this), "WhatLbl", what);
