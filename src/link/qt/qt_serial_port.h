@@ -23,6 +23,8 @@ class QtSerialPort final : public SerialPort {
   bool write(std::string_view bytes, Failure& failure) override;
 
  private:
+  void quietReads();
+
   QString folder_;
   QSerialPort port_;
 };

@@ -139,12 +139,14 @@ void ShowValue(QLabel* label, const std::string& text) {
 }
 
 void ShowLit(ClickLabel* toggle, bool lit) {
-  QPalette palette = toggle->palette();
   const QColor want = lit ? kRed : QColor(Qt::black);
-  if (palette.color(QPalette::WindowText) != want) {
+  if (toggle->palette().color(QPalette::WindowText) != want) {
+    QPalette palette = toggle->palette();
     palette.setColor(QPalette::WindowText, want);
     toggle->setPalette(palette);
   }
+  // The name was made with the state and changes only with it.
+  if (toggle->isChecked() == lit) return;
   toggle->setChecked(lit);
   SetName(toggle, LitName(toggle));
 }
@@ -152,7 +154,8 @@ void ShowLit(ClickLabel* toggle, bool lit) {
 void ShowPicture(QLabel* label, bool on, const QPixmap& picture, const QString& on_name, const QString& off_name) {
   if (on != !label->pixmap().isNull()) label->setPixmap(on ? picture : QPixmap());
   SetName(label, on ? on_name : off_name);
-  label->setToolTip(on ? on_name : QString());
+  // Qt sends a change event for every tooltip set, changed or not.
+  if (const QString tip = on ? on_name : QString(); label->toolTip() != tip) label->setToolTip(tip);
 }
 
 void ShowMenuCheck(QAction* action, bool checked) {

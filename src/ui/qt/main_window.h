@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "announce/core/announcements.h"
 #include "common/core/clock.h"
@@ -110,6 +111,7 @@ class MainWindow : public QMainWindow {
   void buildCenterTuning(QWidget* panel);
   void buildDataPanel(QWidget* panel);
   void renderDataPanel();
+  void showDataPanel(bool shown);
   QSize clientSizeFor(float outer_width_twips, float outer_height_twips) const;
 
   MainCore& core_;
@@ -190,6 +192,8 @@ class MainWindow : public QMainWindow {
   QPushButton* testcmd;
 
   std::string rendered_limits_[2];
+  std::string rendered_pane_;
+  std::optional<double> rendered_offset_;
   QPointer<HelpType> help_type_;
   QPointer<HelpCenterTuning> help_center_tuning_;
   QPointer<Log> log_window_;
