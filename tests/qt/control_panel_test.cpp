@@ -92,6 +92,7 @@ TEST(ControlPanelWindow, AltKeysPressTheButtons) {
 
 TEST(ControlPanelWindow, DirectAccessBoxesSendOneCommandPerEnter) {
   Panel panel;
+  panel.menu("SeeCode");  // the data panel, where the replies are echoed
   auto* channel = panel.find<QLineEdit>("ChannelBox");
   QTest::keyClicks(channel, "45");
   EXPECT_TRUE(panel.sent().empty()) << "digits without Enter send nothing";

@@ -105,8 +105,10 @@ void QtSerialPort::quietReads() {
   // The link reads by polling on each tick. Left on, QSerialPort's read notifier wakes
   // the event loop for every byte of a slow line (about a thousand times a second at
   // 9600 baud) only to buffer it early, and each read through the port re-arms it.
-  for (QSocketNotifier* notifier : port_.findChildren<QSocketNotifier*>(Qt::FindDirectChildrenOnly))
-    if (notifier->type() == QSocketNotifier::Read && notifier->isEnabled()) notifier->setEnabled(false);
+  if (!read_notifier_)
+    for (QSocketNotifier* notifier : port_.findChildren<QSocketNotifier*>(Qt::FindDirectChildrenOnly))
+      if (notifier->type() == QSocketNotifier::Read) read_notifier_ = notifier;
+  if (read_notifier_ && read_notifier_->isEnabled()) read_notifier_->setEnabled(false);
 }
 
 void QtSerialPort::close() {

@@ -1,6 +1,8 @@
 #pragma once
 // The serial port behind the link, on QSerialPort.
+#include <QPointer>
 #include <QSerialPort>
+#include <QSocketNotifier>
 #include <QString>
 
 #include "link/core/serial_port.h"
@@ -27,6 +29,7 @@ class QtSerialPort final : public SerialPort {
 
   QString folder_;
   QSerialPort port_;
+  QPointer<QSocketNotifier> read_notifier_;
 };
 
 }  // namespace scandeck

@@ -44,6 +44,32 @@ class SpokenBox : public QLineEdit {
   }
 };
 
+// Qt gives a label that takes the focus a text document of its own (for links) and
+// rebuilds and lays it out for every new text: most of a tick's work while scanning.
+// It decides when the text is set, so the focus policy steps aside for that moment;
+// the label then draws its plain text directly.
+void SetPlainText(QLabel* label, const QString& text) {
+  const Qt::FocusPolicy policy = label->focusPolicy();
+  label->setFocusPolicy(Qt::NoFocus);
+  label->setText(text);
+  label->setFocusPolicy(policy);
+}
+
+}  // namespace
+
+void DropTextDocuments(QWidget* root) {
+  for (QLabel* label : root->findChildren<QLabel*>()) {
+    const QString text = label->text();
+    if (label->focusPolicy() == Qt::NoFocus || !label->pixmap().isNull() || label->textFormat() == Qt::RichText ||
+        (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(text)))
+      continue;
+    SetPlainText(label, text.isEmpty() ? QStringLiteral(" ") : QString());  // Qt keeps it for the same text
+    SetPlainText(label, text);
+  }
+}
+
+namespace {
+
 void SetName(QWidget* widget, const QString& name) {
   if (widget->accessibleName() != name) widget->setAccessibleName(name);
 }
@@ -91,6 +117,9 @@ ClickLabel* Toggle(const QString& caption, const QString& name, const QString& w
   label->setProperty(kOnWord, on);
   label->setProperty(kOffWord, off);
   label->setAccessibleName(LitName(label));
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, Qt::black);
+  label->setPalette(palette);
   label->setFont(CaptionFont(8, true));
   label->setStyleSheet(
       "QLabel { border: 1px solid #a0a0a0; border-radius: 3px; background: #f4f4f4; }"
@@ -132,21 +161,18 @@ QLineEdit* Box(const char* name, const QString& accessible, QWidget* parent, dou
 }
 
 void ShowValue(QLabel* label, const std::string& text) {
-  const QString value = ToQt(text);
-  if (label->text() == value) return;
-  label->setText(value);
+  // Latin-1, as ToQt converts it, compared without making a string on every tick.
+  if (label->text() == QLatin1StringView(text.data(), static_cast<qsizetype>(text.size()))) return;
+  SetPlainText(label, ToQt(text));
   SetName(label, ValueName(label));
 }
 
 void ShowLit(ClickLabel* toggle, bool lit) {
-  const QColor want = lit ? kRed : QColor(Qt::black);
-  if (toggle->palette().color(QPalette::WindowText) != want) {
-    QPalette palette = toggle->palette();
-    palette.setColor(QPalette::WindowText, want);
-    toggle->setPalette(palette);
-  }
-  // The name was made with the state and changes only with it.
+  // The colour and the name were made with the state and change only with it.
   if (toggle->isChecked() == lit) return;
+  QPalette palette = toggle->palette();
+  palette.setColor(QPalette::WindowText, lit ? kRed : QColor(Qt::black));
+  toggle->setPalette(palette);
   toggle->setChecked(lit);
   SetName(toggle, LitName(toggle));
 }

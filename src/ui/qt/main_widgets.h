@@ -41,6 +41,10 @@ ClickLabel* Picture(const QPixmap& pixmap, const QString& name, const QString& a
 QGroupBox* Frame(const QString& caption, const char* name, QWidget* parent, double l, double t, double w, double h);
 QLineEdit* Box(const char* name, const QString& accessible, QWidget* parent, double l, double t, double w, double h);
 
+// Qt gives every label that takes the focus a text document when it is first shown
+// (about 18 KB each, for links); plain labels, once shown, draw their text without it.
+void DropTextDocuments(QWidget* root);
+
 // A display element takes a new value.
 void ShowValue(QLabel* label, const std::string& value);
 // A toggle lights up (red) or goes dark (black).

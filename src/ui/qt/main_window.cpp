@@ -311,6 +311,13 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
                       static_cast<float>(std::round(Twips(this, client.height()) + kFrameHeight)));
 }
 
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_once_) return;
+  shown_once_ = true;
+  DropTextDocuments(this);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (!closing_) {
     closing_ = true;

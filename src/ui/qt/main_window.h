@@ -99,6 +99,7 @@ class MainWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -193,6 +194,7 @@ class MainWindow : public QMainWindow {
 
   std::string rendered_limits_[2];
   std::string rendered_pane_;
+  bool shown_once_ = false;
   std::optional<double> rendered_offset_;
   QPointer<HelpType> help_type_;
   QPointer<HelpCenterTuning> help_center_tuning_;
