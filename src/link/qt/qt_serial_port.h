@@ -25,11 +25,11 @@ class QtSerialPort final : public SerialPort {
   bool write(std::string_view bytes, Failure& failure) override;
 
  private:
-  void quietReads();
+  void quiet();
 
   QString folder_;
   QSerialPort port_;
-  QPointer<QSocketNotifier> read_notifier_;
+  QPointer<QSocketNotifier> read_notifier_, write_notifier_;
 };
 
 }  // namespace scandeck

@@ -7,6 +7,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPaintEvent>
+#include <QStyleOptionGroupBox>
+#include <QStylePainter>
 #include <QVariant>
 
 #include "common/qt/click_label.h"
@@ -69,6 +72,44 @@ void DropTextDocuments(QWidget* root) {
 }
 
 namespace {
+
+// A frame drawn once and then copied. The labels in it change on every tick while the
+// scanner scans, and each change repaints the frame beneath them, which the style
+// draws from scratch: it measures the caption and loads the frame's picture again.
+class CachedFrame : public QGroupBox {
+ public:
+  using QGroupBox::QGroupBox;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    const qreal ratio = devicePixelRatioF();
+    if (picture_.isNull() || picture_.deviceIndependentSize() != QSizeF(size()) ||
+        picture_.devicePixelRatio() != ratio || drawn_title_ != title()) {
+      picture_ = QPixmap(size() * ratio);
+      picture_.setDevicePixelRatio(ratio);
+      picture_.fill(Qt::transparent);
+      QStylePainter painter(&picture_, this);
+      // Measured as on the widget, whatever resolution the picture assumes.
+      QFont font = this->font();
+      font.setPixelSize(QFontInfo(font).pixelSize());
+      painter.setFont(font);
+      QStyleOptionGroupBox option;
+      initStyleOption(&option);
+      painter.drawComplexControl(QStyle::CC_GroupBox, option);
+      drawn_title_ = title();
+    }
+    QPainter(this).drawPixmap(0, 0, picture_);
+  }
+  // Palette, font, style, enabled state, the window's activation: drawn again.
+  void changeEvent(QEvent* event) override {
+    picture_ = QPixmap();
+    QGroupBox::changeEvent(event);
+  }
+
+ private:
+  QPixmap picture_;
+  QString drawn_title_;
+};
 
 void SetName(QWidget* widget, const QString& name) {
   if (widget->accessibleName() != name) widget->setAccessibleName(name);
@@ -140,8 +181,9 @@ ClickLabel* Picture(const QPixmap& pixmap, const QString& name, const QString& a
   return label;
 }
 
-QGroupBox* Frame(const QString& caption, const char* name, QWidget* parent, double l, double t, double w, double h) {
-  auto* frame = new QGroupBox(caption, parent);
+QGroupBox* Frame(const QString& caption, const char* name, QWidget* parent, double l, double t, double w, double h,
+                 bool follows_poll) {
+  auto* frame = follows_poll ? new CachedFrame(caption, parent) : new QGroupBox(caption, parent);
   frame->setObjectName(name);
   frame->setFont(CaptionFont(8, true));
   PlaceTw(frame, l, t, w, h);
