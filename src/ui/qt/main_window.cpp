@@ -85,7 +85,6 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
   dataPanel_ = new QWidget(client);
   dataPanel_->setObjectName("dataPanel");
   PlaceTw(dataPanel_, 0, kPanelHeight, kPanelWidth, kDataPanelBottom - kPanelHeight);
-  buildDataPanel(dataPanel_);
   dataPanel_->hide();
   setCentralWidget(client);
 
@@ -296,6 +295,7 @@ void MainWindow::applyWindowSize() {
 
 void MainWindow::showDataPanel(bool shown) {
   if (shown == !dataPanel_->isHidden()) return;
+  if (shown && !temp) buildDataPanel(dataPanel_);
   dataPanel_->setVisible(shown);
   // A hidden panel is not kept up to date: it catches up when it appears.
   if (shown) renderDataPanel();

@@ -185,12 +185,13 @@ class MainWindow : public QMainWindow {
 
   // Data panel
   QWidget* dataPanel_;
-  QPlainTextEdit* temp;
-  QListWidget* TxData;
-  QLineEdit* CmdToBeSendBox;
-  QPushButton* SndCmd;
-  QPushButton* Clear;
-  QPushButton* testcmd;
+  // Built when the data panel first appears: most runs never show it.
+  QPlainTextEdit* temp = nullptr;
+  QListWidget* TxData = nullptr;
+  QLineEdit* CmdToBeSendBox = nullptr;
+  QPushButton* SndCmd = nullptr;
+  QPushButton* Clear = nullptr;
+  QPushButton* testcmd = nullptr;
 
   std::string rendered_limits_[2];
   std::string rendered_pane_;
