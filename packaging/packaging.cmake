@@ -69,5 +69,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 # The Qt libraries it links are found by dpkg-shlibdeps; the platform plugins that
 # put a window on the screen are loaded at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# libcups2 is opened at run time (print/qt/cups_queue.cpp), so shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libcups2")
 include(CPack)

@@ -92,6 +92,7 @@ TEST(ControlPanelWindow, AltKeysPressTheButtons) {
 
 TEST(ControlPanelWindow, DirectAccessBoxesSendOneCommandPerEnter) {
   Panel panel;
+  panel.menu("SeeCode");  // the data panel, where the replies are echoed
   auto* channel = panel.find<QLineEdit>("ChannelBox");
   QTest::keyClicks(channel, "45");
   EXPECT_TRUE(panel.sent().empty()) << "digits without Enter send nothing";
@@ -141,6 +142,7 @@ TEST(ControlPanelWindow, ClicksOnAClosedPortRaiseOneReport) {
 TEST(ControlPanelWindow, EveryNameHoldsItsCaptionAndEveryIndicatorItsState) {
   Panel panel;
   panel.window->show();
+  panel.menu("SeeCode");  // the data panel's controls too
   panel.reply("DSN\rSB AC\rW110 F01545500\rMD17\r");
   int controls = 0;
   EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(panel.window.get(), controls), std::vector<std::string>{});

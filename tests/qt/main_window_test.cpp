@@ -85,6 +85,14 @@ TEST(ShutDown, AsksSendsClosesAndWritesTheConfigurationButFileExitDoesNot) {
 TEST(DataPanel, TypedCommandsAreFramedListedAndResent) {
   App app;
   app.load();
+  // Hidden, the panel is not kept up to date (not even made); it shows what arrived
+  // once it appears.
+  app.tick("WI\r");
+  EXPECT_EQ(app.window->findChild<QPlainTextEdit*>("temp"), nullptr);
+  app.action("SeeCode")->trigger();
+  auto* pane = app.find<QPlainTextEdit>("temp");
+  EXPECT_TRUE(pane->toPlainText().startsWith("WI\n")) << pane->toPlainText().toStdString();
+  app.port.written.clear();
   auto* box = app.find<QLineEdit>("CmdToBeSendBox");
   auto* list = app.find<QListWidget>("TxData");
   box->setText(" key00 ");
@@ -113,6 +121,7 @@ TEST(DataPanel, TypedCommandsAreFramedListedAndResent) {
 TEST(DataPanel, TestButtonStopsThePollAroundItsNineCommands) {
   App app;
   app.load();
+  app.action("SeeCode")->trigger();
   int writes_while_polling = 0;
   app.port.on_write = [&] { writes_while_polling += app.core->poll().enabled() ? 1 : 0; };
   app.click("testcmd");

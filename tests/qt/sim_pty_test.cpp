@@ -1,6 +1,8 @@
 // The program's serial adapter on the simulated scanner through a real
 // pseudo-terminal, found by its comN link in a folder as a user's port would be.
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -43,7 +45,41 @@ struct Program {
   Link link{pag_com, reporter};
 };
 
+// Counts the times a serial port's socket notifiers woke the event loop.
+struct PortWakeUps : QObject {
+  int count = 0;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::SockAct && watched->parent() && watched->parent()->inherits("QSerialPort")) ++count;
+    return false;
+  }
+};
+
 }  // namespace
+
+// The poll writes and reads the line on its tick; a slow line's bytes must not each
+// wake the event loop in between (about a thousand times a second at 9600 baud).
+TEST(SimPty, TheLineIsServedOnTheTickWithoutWakeUps) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  PtyScanner scanner(folder.path(), QuietOptions());  // paced as the real line
+  ASSERT_TRUE(scanner.ok()) << scanner.error();
+  Program program(folder.path());
+  ASSERT_TRUE(program.open());
+
+  PortWakeUps wake_ups;
+  QCoreApplication::instance()->installEventFilter(&wake_ups);
+  int answered = 0;
+  for (int t = 0; t < 20; ++t) {
+    for (auto command : {"WI", "MD", "DL"}) program.link.SendCommand(command);
+    QElapsedTimer tick;
+    tick.start();
+    while (tick.elapsed() < 50) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    answered += static_cast<int>(program.tick(milliseconds{0}).size());
+  }
+  QCoreApplication::instance()->removeEventFilter(&wake_ups);
+  EXPECT_GE(answered, 45) << "the replies still arrive, read on the tick";
+  EXPECT_EQ(wake_ups.count, 0);
+}
 
 TEST(SimPty, PollAndChannelReadOverAPseudoTerminal) {
   QTemporaryDir folder;

@@ -103,7 +103,8 @@ void Integrations::sendDue() {
   http.setRawHeader("Authorization", QByteArray::fromStdString(request.authorization));
   http.setHeader(QNetworkRequest::UserAgentHeader, "ScanDeck");
   http.setTransferTimeout(kRequestTimeoutMs);
-  in_flight_ = network_.get(http);
+  if (!network_) network_ = new QNetworkAccessManager(this);
+  in_flight_ = network_->get(http);
   QNetworkReply* reply = in_flight_;
   connect(reply, &QNetworkReply::finished, this, [this, reply] { titleSent(reply); });
 }

@@ -54,7 +54,7 @@ class Integrations final : public QObject {
   std::string text_;
   bool have_text_ = false;
   TitleSchedule titles_;
-  QNetworkAccessManager network_;
+  QNetworkAccessManager* network_ = nullptr;  // made with the first title: most runs send none
   QPointer<QNetworkReply> in_flight_;
   QTimer due_timer_;
   RigServer rig_;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
+#include <QSocketNotifier>
 #include <filesystem>
 #include <optional>
 
@@ -96,7 +97,23 @@ bool QtSerialPort::open(int port_number, const SerialSettings& settings, Failure
     port_.close();
     return false;
   }
+  quiet();
   return true;
+}
+
+void QtSerialPort::quiet() {
+  // The link reads by polling on each tick. Left on, QSerialPort's read notifier wakes
+  // the event loop for every byte of a slow line (about a thousand times a second at
+  // 9600 baud) only to buffer it early, and each read through the port re-arms it.
+  // Its write notifier, once the bytes are handed over, would wake it once more for
+  // nothing; with bytes still waiting it stays on and sends them.
+  if (!read_notifier_ || !write_notifier_)
+    for (QSocketNotifier* notifier : port_.findChildren<QSocketNotifier*>(Qt::FindDirectChildrenOnly)) {
+      if (notifier->type() == QSocketNotifier::Read) read_notifier_ = notifier;
+      if (notifier->type() == QSocketNotifier::Write) write_notifier_ = notifier;
+    }
+  if (read_notifier_ && read_notifier_->isEnabled()) read_notifier_->setEnabled(false);
+  if (write_notifier_ && write_notifier_->isEnabled() && port_.bytesToWrite() == 0) write_notifier_->setEnabled(false);
 }
 
 void QtSerialPort::close() {
@@ -110,11 +127,13 @@ std::size_t QtSerialPort::waiting() {
   // The link is read by polling, not by notifications: let the port pick up
   // whatever the system has received since the last look.
   port_.waitForReadyRead(0);
+  quiet();
   return static_cast<std::size_t>(port_.bytesAvailable());
 }
 
 std::string QtSerialPort::readAll() {
   const QByteArray bytes = port_.readAll();
+  quiet();
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
@@ -126,6 +145,7 @@ bool QtSerialPort::write(std::string_view bytes, Failure& failure) {
   }
   // Hand the bytes to the system now; nothing in the program waits on the event loop for it.
   port_.waitForBytesWritten(0);
+  quiet();
   return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The serial port behind the link, on QSerialPort.
+#include <QPointer>
 #include <QSerialPort>
+#include <QSocketNotifier>
 #include <QString>
 
 #include "link/core/serial_port.h"
@@ -23,8 +25,11 @@ class QtSerialPort final : public SerialPort {
   bool write(std::string_view bytes, Failure& failure) override;
 
  private:
+  void quiet();
+
   QString folder_;
   QSerialPort port_;
+  QPointer<QSocketNotifier> read_notifier_, write_notifier_;
 };
 
 }  // namespace scandeck

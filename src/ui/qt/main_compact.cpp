@@ -18,7 +18,10 @@ void MainWindow::enterCompactMode(bool pop_up) {
 
 void MainWindow::renderCompact() {
   const CompactView& view = core_.compact();
-  if (!view.created && !smart_view_) return;
+  // The decoders fill the view on every tick; the window is made when a compact mode
+  // first needs it, and renders only while it is shown or about to change that.
+  if (!smart_view_ && !view.visible && view.SmartViewState == kNoCompactMode) return;
+  if (smart_view_ && !view.visible && smart_view_->isHidden()) return;
   if (!smart_view_) {
     smart_view_ = new SmartView(this);
     connect(smart_view_, &SmartView::unloaded, this, &MainWindow::SmartView_Unload);

@@ -20,7 +20,7 @@ namespace scandeck {
 using namespace main_ui;
 
 void MainWindow::buildStatusFrame(QWidget* panel) {
-  auto* f = Frame("Status", "StatusFrame", panel, 60, 20, 3600, 1860);
+  auto* f = Frame("Status", "StatusFrame", panel, 60, 20, 3600, 1860, true);
   ModeLbl = Display("ModeLbl", "Mode", f, 120, 270, 2600, 270, 9, true);
   SQopen = Display("SQopen", "Squelch", f, 3180, 250, 300, 300);
   squelch_picture_ = pictures::SquelchOpen(Px(f, 300));
@@ -40,7 +40,7 @@ void MainWindow::buildStatusFrame(QWidget* panel) {
 }
 
 void MainWindow::buildTrunkingFrame(QWidget* panel) {
-  auto* f = Frame("Trunking", "TrunkingFrame", panel, 3720, 20, 3420, 2240);
+  auto* f = Frame("Trunking", "TrunkingFrame", panel, 3720, 20, 3420, 2240, true);
   auto* bankCaption = Caption("Freq Bank", f, 120, 260, 760, 240);
   FreqBankLbl = Display("FreqBankLbl", "Trunk frequency bank", f, 880, 260, 400, 240, 8, true);
   bankCaption->setBuddy(FreqBankLbl);

@@ -38,8 +38,15 @@ ClickLabel* Toggle(const QString& caption, const QString& name, const QString& w
                    double t, double w, double h, const QString& on = "on", const QString& off = "off");
 ClickLabel* Picture(const QPixmap& pixmap, const QString& name, const QString& accessible, QWidget* parent, double l,
                     double t, double w, double h);
-QGroupBox* Frame(const QString& caption, const char* name, QWidget* parent, double l, double t, double w, double h);
+// A frame whose values change on every tick keeps a picture of itself (`follows_poll`),
+// so that a new value does not redraw the frame beneath it; a quiet one saves the memory.
+QGroupBox* Frame(const QString& caption, const char* name, QWidget* parent, double l, double t, double w, double h,
+                 bool follows_poll = false);
 QLineEdit* Box(const char* name, const QString& accessible, QWidget* parent, double l, double t, double w, double h);
+
+// Qt gives every label that takes the focus a text document when it is first shown
+// (about 18 KB each, for links); plain labels, once shown, draw their text without it.
+void DropTextDocuments(QWidget* root);
 
 // A display element takes a new value.
 void ShowValue(QLabel* label, const std::string& value);

@@ -85,7 +85,6 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
   dataPanel_ = new QWidget(client);
   dataPanel_->setObjectName("dataPanel");
   PlaceTw(dataPanel_, 0, kPanelHeight, kPanelWidth, kDataPanelBottom - kPanelHeight);
-  buildDataPanel(dataPanel_);
   dataPanel_->hide();
   setCentralWidget(client);
 
@@ -291,17 +290,32 @@ void MainWindow::applyWindowSize() {
   centralWidget()->setMinimumSize(0, 0);
   resize(client.width(), client.height() + menuBar()->sizeHint().height());
   applying_size_ = false;
-  dataPanel_->setVisible(Twips(this, client.height()) > kPanelHeight + 300);
+  showDataPanel(Twips(this, client.height()) > kPanelHeight + 300);
+}
+
+void MainWindow::showDataPanel(bool shown) {
+  if (shown == !dataPanel_->isHidden()) return;
+  if (shown && !temp) buildDataPanel(dataPanel_);
+  dataPanel_->setVisible(shown);
+  // A hidden panel is not kept up to date: it catches up when it appears.
+  if (shown) renderDataPanel();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (!centralWidget()) return;
   const QSize client = centralWidget()->size();
-  dataPanel_->setVisible(Twips(this, client.height()) > kPanelHeight + 300);
+  showDataPanel(Twips(this, client.height()) > kPanelHeight + 300);
   if (applying_size_ || !isVisible()) return;
   core_.setWindowSize(static_cast<float>(std::round(Twips(this, client.width()) + kFrameWidth)),
                       static_cast<float>(std::round(Twips(this, client.height()) + kFrameHeight)));
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_once_) return;
+  shown_once_ = true;
+  DropTextDocuments(this);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -443,9 +457,12 @@ void MainWindow::render() {
 
   ShowMenuCheck(CenterTuningOnOff, s.CenterTuningOn);
   TunLine->setVisible(s.CenterTuningOn);
-  if (const QString needle = TuningNeedleName(s.TuningOffset); TunLine->accessibleName() != needle)
-    TunLine->setAccessibleName(needle);  // each call is announced, changed or not
-  PlaceTw(TunLine, s.TuningOffset - 15, 480, 30, 720);
+  if (s.TuningOffset != rendered_offset_) {
+    rendered_offset_ = s.TuningOffset;
+    if (const QString needle = TuningNeedleName(s.TuningOffset); TunLine->accessibleName() != needle)
+      TunLine->setAccessibleName(needle);  // each call is announced, changed or not
+    PlaceTw(TunLine, s.TuningOffset - 15, 480, 30, 720);
+  }
 
   ShowMenuCheck(SeeCode, core_.seeCodeChecked());
   ShowMenuCheck(LogOnOFF, core_.logOnOffChecked());
@@ -454,9 +471,14 @@ void MainWindow::render() {
 }
 
 void MainWindow::renderDataPanel() {
-  QString pane = ToQt(core_.link().receive().pane());
-  pane.replace("\r\n", "\n");
-  if (temp->toPlainText() != pane) temp->setPlainText(pane);
+  // Rebuilding the pane's text document on every tick was most of a tick's work.
+  if (dataPanel_->isHidden()) return;
+  if (const std::string& received = core_.link().receive().pane(); received != rendered_pane_) {
+    rendered_pane_ = received;
+    QString pane = ToQt(received);
+    pane.replace("\r\n", "\n");
+    temp->setPlainText(pane);
+  }
 
   const auto& sent = core_.txData();
   if (static_cast<std::size_t>(TxData->count()) > sent.size()) TxData->clear();

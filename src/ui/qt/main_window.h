@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "announce/core/announcements.h"
 #include "common/core/clock.h"
@@ -98,6 +99,7 @@ class MainWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -110,6 +112,7 @@ class MainWindow : public QMainWindow {
   void buildCenterTuning(QWidget* panel);
   void buildDataPanel(QWidget* panel);
   void renderDataPanel();
+  void showDataPanel(bool shown);
   QSize clientSizeFor(float outer_width_twips, float outer_height_twips) const;
 
   MainCore& core_;
@@ -182,14 +185,18 @@ class MainWindow : public QMainWindow {
 
   // Data panel
   QWidget* dataPanel_;
-  QPlainTextEdit* temp;
-  QListWidget* TxData;
-  QLineEdit* CmdToBeSendBox;
-  QPushButton* SndCmd;
-  QPushButton* Clear;
-  QPushButton* testcmd;
+  // Built when the data panel first appears: most runs never show it.
+  QPlainTextEdit* temp = nullptr;
+  QListWidget* TxData = nullptr;
+  QLineEdit* CmdToBeSendBox = nullptr;
+  QPushButton* SndCmd = nullptr;
+  QPushButton* Clear = nullptr;
+  QPushButton* testcmd = nullptr;
 
   std::string rendered_limits_[2];
+  std::string rendered_pane_;
+  bool shown_once_ = false;
+  std::optional<double> rendered_offset_;
   QPointer<HelpType> help_type_;
   QPointer<HelpCenterTuning> help_center_tuning_;
   QPointer<Log> log_window_;
