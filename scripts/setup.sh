@@ -15,6 +15,7 @@ packages=(
   poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
   fonts-comic-neue fonts-liberation2
   icecast2 ffmpeg curl libhamlib-utils
+  libmosquitto-dev mosquitto mosquitto-clients
   g++-mingw-w64-x86-64-posix wine64 googletest
 )
 missing=()
