@@ -1,4 +1,4 @@
-// The small settings files beside scandeck.ini (integrations.ini, alerts.dat) as
+// The small settings files beside scandeck.ini (integrations.ini, mqtt.ini, alerts.dat) as
 // foreign or damaged files: read without harm, and what is written back reads the same.
 #include <cstdint>
 #include <string>
@@ -6,6 +6,7 @@
 #include "fuzz_check.h"
 #include "heard/core/heard_names.h"
 #include "integrations/core/integration_settings.h"
+#include "mqtt/core/mqtt_settings.h"
 
 using namespace scandeck;
 
@@ -15,6 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const IntegrationSettings settings = ReadIntegrationText(text);
   const std::string written = IntegrationText(settings);
   FUZZ_CHECK(ReadIntegrationText(written) == settings);
+
+  const MqttSettings mqtt = ReadMqttText(text, text.substr(0, 80));
+  FUZZ_CHECK(IsUsablePrefix(mqtt.prefix));
+  FUZZ_CHECK(ReadMqttText(MqttText(mqtt), "other") == mqtt);
 
   const auto folder = fuzz::ScratchFolder();
   const std::string path = (folder / kAlertFileName).string();

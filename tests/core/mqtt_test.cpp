@@ -53,10 +53,10 @@ TEST(MqttSettings, ReadsWritesAndRefusesWhatCannotBeATopic) {
   EXPECT_FALSE(s.commands);
   EXPECT_EQ(s.port, 1883);
   EXPECT_EQ(s.prefix, "scandeck/my_host___");
-  EXPECT_EQ(DefaultMqttPrefix(std::string("a\tb\x01", 4)), "scandeck/a_b_");
+  EXPECT_EQ(DefaultMqttPrefix(std::string("a\tb\x01\xe9", 5)), "scandeck/a_b__");
   EXPECT_EQ(DefaultMqttPrefix(""), "scandeck/scanner");
 
-  for (const char* bad : {"a/+/b", "a/#", "/a", "a/", "a//b", "", "a\x01b"})
+  for (const char* bad : {"a/+/b", "a/#", "/a", "a/", "a//b", "", "a\x01b", "caf\xe9"})
     EXPECT_EQ(ReadMqttText(std::string("mqtt_prefix=") + bad, "h").prefix, "scandeck/h") << bad;
   EXPECT_EQ(ReadMqttText("mqtt_port=0\nmqtt_port=99999\nmqtt_keepalive=1", "h").port, 1883);
 

@@ -9,7 +9,7 @@ std::string TopicSafe(std::string_view name) {
   std::string out;
   for (const char c : name.substr(0, 64)) {
     const auto u = static_cast<unsigned char>(c);
-    out += (c == '+' || c == '#' || c == '/' || u <= 0x20 || u == 0x7F) ? '_' : c;
+    out += (c == '+' || c == '#' || c == '/' || u <= 0x20 || u >= 0x7F) ? '_' : c;
   }
   return out.empty() ? "scanner" : out;
 }
@@ -21,7 +21,7 @@ bool IsUsablePrefix(std::string_view prefix) {
   if (prefix.front() == '/' || prefix.back() == '/' || prefix.find("//") != std::string_view::npos) return false;
   for (const char c : prefix) {
     const auto u = static_cast<unsigned char>(c);
-    if (c == '+' || c == '#' || u < 0x20 || u == 0x7F) return false;
+    if (c == '+' || c == '#' || u < 0x20 || u >= 0x7F) return false;
   }
   return true;
 }

@@ -32,13 +32,14 @@ struct MqttSettings {
   bool operator==(const MqttSettings&) const = default;
 };
 
-// A host name made fit for one topic level: no '+', '#', '/', blanks or control
-// bytes (each becomes '_'), at most 64 bytes, "scanner" when nothing is left.
+// A host name made fit for one topic level: no '+', '#', '/', blanks, control or
+// non-ASCII bytes (each becomes '_'; topics are UTF-8 and the settings Latin-1), at
+// most 64 bytes, "scanner" when nothing is left.
 std::string TopicSafe(std::string_view name);
 // "scandeck/<host name>".
 std::string DefaultMqttPrefix(std::string_view host_name);
-// A prefix a subscriber can use: no wildcards, control bytes, empty levels or
-// leading '/', within the bound.
+// A prefix a subscriber can use: printable ASCII without wildcards, no empty levels
+// or leading '/', within the bound.
 bool IsUsablePrefix(std::string_view prefix);
 
 // Unreadable values keep their defaults; a missing or unusable prefix becomes the

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "common/core/csv.h"
+
 namespace scandeck {
 
 namespace {
@@ -40,9 +42,11 @@ std::string MqttClient::start() {
   mosquitto_log_callback_set(handle_, &MqttClient::OnLog);
   const std::string will = AvailabilityTopic(settings_.prefix);
   mosquitto_will_set(handle_, will.c_str(), 7, kOffline, 1, true);
-  if (!settings_.user.empty())
-    mosquitto_username_pw_set(handle_, settings_.user.c_str(),
-                              settings_.password.empty() ? nullptr : settings_.password.c_str());
+  if (!settings_.user.empty()) {
+    // The settings are Latin-1; MQTT's user name is UTF-8, and so was the broker's password file.
+    const std::string user = Latin1ToUtf8(settings_.user), password = Latin1ToUtf8(settings_.password);
+    mosquitto_username_pw_set(handle_, user.c_str(), password.empty() ? nullptr : password.c_str());
+  }
   if (settings_.tls) {
     auto optional = [](const std::string& s) { return s.empty() ? nullptr : s.c_str(); };
     const int rc = mosquitto_tls_set(handle_, optional(settings_.caFile), nullptr, optional(settings_.certFile),
