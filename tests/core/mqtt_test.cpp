@@ -105,10 +105,25 @@ TEST(MqttOutbox, KeepsTheLastThousandCallsInOrder) {
   for (int i = 0; i < 2500; ++i) box.addCall(std::to_string(i));
   EXPECT_EQ(box.queuedCalls(), MqttOutbox::kMaxQueuedCalls);
   EXPECT_EQ(box.droppedCalls(), 1500u);
-  const auto sent = box.take("p");
+  auto sent = box.take("p");
   ASSERT_EQ(sent.size(), 1000u);
   EXPECT_EQ(sent.front().payload, "1500");
   EXPECT_EQ(sent.back().payload, "2499");
+
+  // The connection dropped after 400 went out; 10 more came meanwhile.
+  box.offerStatus("s");
+  box.take("p");
+  for (int i = 2500; i < 2510; ++i) box.addCall(std::to_string(i));
+  sent.erase(sent.begin(), sent.begin() + 400);
+  sent.insert(sent.begin(), {"p/status", "s", true});
+  box.putBack(std::move(sent));
+  EXPECT_EQ(box.droppedCalls(), 1500u);
+  sent = box.take("p");
+  ASSERT_EQ(sent.size(), 611u);
+  EXPECT_EQ(sent[0].payload, "s");
+  EXPECT_EQ(sent[1].payload, "1900");
+  EXPECT_EQ(sent[600].payload, "2499");
+  EXPECT_EQ(sent[610].payload, "2509");
 }
 
 TEST(CallJson, StartAndEndWithDuration) {

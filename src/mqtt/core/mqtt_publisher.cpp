@@ -79,6 +79,20 @@ std::vector<MqttMessage> MqttOutbox::take(std::string_view prefix) {
   return out;
 }
 
+void MqttOutbox::putBack(std::vector<MqttMessage> unsent) {
+  std::deque<std::string> calls;
+  for (auto& message : unsent) {
+    if (message.retain) status_waiting_ = have_status_;  // the newest status goes, whichever was unsent
+    else calls.push_back(std::move(message.payload));
+  }
+  for (auto& call : calls_) calls.push_back(std::move(call));
+  calls_.swap(calls);
+  while (calls_.size() > kMaxQueuedCalls) {
+    calls_.pop_front();
+    ++dropped_;
+  }
+}
+
 std::size_t MqttOutbox::memoryBytes() const {
   std::size_t bytes = sizeof *this + last_status_.capacity();
   for (const auto& call : calls_) bytes += sizeof call + call.capacity();

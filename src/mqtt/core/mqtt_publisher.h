@@ -60,6 +60,9 @@ class MqttOutbox {
   void connected();
   // Everything waiting, status first, then the calls in order; the outbox is empty after.
   std::vector<MqttMessage> take(std::string_view prefix);
+  // What was taken but not sent (the connection dropped part way), from the first
+  // message not sent: back in front, in order, within the bound.
+  void putBack(std::vector<MqttMessage> unsent);
 
   std::size_t queuedCalls() const { return calls_.size(); }
   std::uint64_t droppedCalls() const { return dropped_; }

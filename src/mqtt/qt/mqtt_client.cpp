@@ -2,6 +2,8 @@
 
 #include <mosquitto.h>
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "common/core/csv.h"
@@ -19,6 +21,7 @@ MqttClient::MqttClient(MqttSettings settings) : settings_(std::move(settings)) {
 
 MqttClient::~MqttClient() {
   if (!handle_) return;
+  if (starter_.joinable()) starter_.join();
   if (started_) {
     const bool was_connected = connected_;
     if (was_connected) {
@@ -58,14 +61,20 @@ std::string MqttClient::start() {
   if (mosquitto_loop_start(handle_) != MOSQ_ERR_SUCCESS) return "the MQTT thread could not be started";
   started_ = true;
   // A broker that is not there yet is tried again by the thread, like a lost one.
-  mosquitto_connect_async(handle_, settings_.host.c_str(), settings_.port, settings_.keepAliveSeconds);
+  // The first try looks the host up and opens the socket on the calling thread, so
+  // it runs on one of its own: the poll never waits for a name server.
+  starter_ = std::thread([this] {
+    const int rc = mosquitto_connect_async(handle_, settings_.host.c_str(), settings_.port, settings_.keepAliveSeconds);
+    if (rc != MOSQ_ERR_SUCCESS)
+      push({Event::Kind::Failing, rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc), {}, {}, false});
+  });
   return {};
 }
 
-void MqttClient::publish(const MqttMessage& m) {
-  if (!connected_) return;
-  mosquitto_publish(handle_, nullptr, m.topic.c_str(), static_cast<int>(m.payload.size()), m.payload.data(), 0,
-                    m.retain);
+bool MqttClient::publish(const MqttMessage& m) {
+  if (!connected_) return false;
+  return mosquitto_publish(handle_, nullptr, m.topic.c_str(), static_cast<int>(m.payload.size()), m.payload.data(), 0,
+                           m.retain) == MOSQ_ERR_SUCCESS;
 }
 
 std::vector<MqttClient::Event> MqttClient::takeEvents() {
@@ -79,6 +88,12 @@ void MqttClient::push(Event event) {
   std::lock_guard lock(mutex_);
   // A flood of messages between two ticks keeps the news of the connection.
   if (events_.size() >= kMaxEvents && event.kind == Event::Kind::Message) return;
+  // Each try of a refused handshake says the same: tell it once.
+  if (event.kind == Event::Kind::Failing) {
+    if (event.text == last_failure_) return;
+    last_failure_ = event.text;
+  }
+  if (event.kind == Event::Kind::Connected) last_failure_.clear();
   events_.push_back(std::move(event));
 }
 
@@ -94,7 +109,6 @@ void MqttClient::OnConnect(mosquitto* m, void* self, int rc) {
     for (const auto& d : DiscoveryMessages(me->settings_.prefix))
       mosquitto_publish(m, nullptr, d.topic.c_str(), static_cast<int>(d.payload.size()), d.payload.data(), 1, true);
   if (me->settings_.commands) mosquitto_subscribe(m, nullptr, KeyTopic(me->settings_.prefix).c_str(), 1);
-  me->last_failure_.clear();
   me->connected_ = true;
   me->push({Event::Kind::Connected, {}, {}, {}, false});
 }
@@ -116,11 +130,7 @@ void MqttClient::OnMessage(mosquitto*, void* self, const mosquitto_message* mess
 
 void MqttClient::OnLog(mosquitto*, void* self, int level, const char* text) {
   if (level != MOSQ_LOG_ERR || !text) return;
-  auto* me = static_cast<MqttClient*>(self);
-  // Each try of a refused handshake says the same: tell it once.
-  if (me->last_failure_ == text) return;
-  me->last_failure_ = text;
-  me->push({Event::Kind::Failing, text, {}, {}, false});
+  static_cast<MqttClient*>(self)->push({Event::Kind::Failing, text, {}, {}, false});
 }
 
 }  // namespace scandeck

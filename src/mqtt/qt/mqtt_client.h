@@ -8,6 +8,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "mqtt/core/mqtt_publisher.h"
@@ -41,7 +42,8 @@ class MqttClient {
   // Starts the thread and the first connection; why it could not, or empty.
   std::string start();
   bool connected() const { return connected_; }
-  void publish(const MqttMessage& message);
+  // False when the library did not take it (not connected, or the connection just dropped).
+  bool publish(const MqttMessage& message);
   std::vector<Event> takeEvents();
 
  private:
@@ -57,7 +59,8 @@ class MqttClient {
   std::atomic<bool> connected_{false};
   std::mutex mutex_;
   std::deque<Event> events_;
-  std::string last_failure_;  // network thread only
+  std::thread starter_;
+  std::string last_failure_;  // under mutex_
 };
 
 }  // namespace scandeck

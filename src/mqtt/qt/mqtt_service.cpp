@@ -26,7 +26,13 @@ void MqttService::update(const ScannerStatus& status) {
   outbox_.offerStatus(StatusJson(status));
   handleEvents();
   if (!client_->connected()) return;
-  for (const auto& message : outbox_.take(settings_.prefix)) client_->publish(message);
+  auto messages = outbox_.take(settings_.prefix);
+  for (std::size_t i = 0; i < messages.size(); ++i)
+    if (!client_->publish(messages[i])) {
+      outbox_.putBack({std::make_move_iterator(messages.begin() + static_cast<std::ptrdiff_t>(i)),
+                       std::make_move_iterator(messages.end())});
+      break;
+    }
 }
 
 void MqttService::call(const CallEvent& call) { outbox_.addCall(CallJson(call)); }
@@ -38,6 +44,7 @@ void MqttService::handleEvents() {
   for (auto& event : client_->takeEvents()) {
     switch (event.kind) {
       case Kind::Connected:
+        failing_ = false;
         outbox_.connected();
         state_ = QString("MQTT: connected to %1 as %2").arg(at, ToQt(settings_.prefix));
         break;
@@ -48,7 +55,9 @@ void MqttService::handleEvents() {
         state_ = QString("MQTT: lost %1; trying again (up to every %2 s)").arg(at).arg(MqttClient::kMaxReconnectDelaySeconds);
         break;
       case Kind::Failing:
-        state_ = QString("MQTT: cannot connect to %1: %2").arg(at, ToQt(event.text));
+        // One failure can come as several lines (the library's and OpenSSL's): the first says it.
+        if (!failing_) state_ = QString("MQTT: cannot connect to %1: %2").arg(at, ToQt(event.text));
+        failing_ = true;
         break;
       case Kind::Message: {
         if (!settings_.commands || event.topic != KeyTopic(settings_.prefix) || event.tooLong) {

@@ -40,6 +40,7 @@ class MqttService {
   KeyFilter keys_;
   std::function<void(std::size_t)> press_;
   QString state_;
+  bool failing_ = false;  // a failure to connect is on the status line since the last connection
 };
 
 }  // namespace scandeck
