@@ -89,7 +89,7 @@ wait_for() {  # topic, payload pattern, seconds
 
 # --- A: the plain listener, commands off (the default), discovery on.
 start_scandeck a 3 "mqtt_port=$port" "mqtt_prefix=test/a" "mqtt_discovery=1"
-sub -t 'test/a/call' -F '%U %p' >"$dir/calls.log" 2>&1 &
+mosquitto_sub -h 127.0.0.1 -p "$port" -u "$user" -P "$password" -t 'test/a/call' -F '%U %p' >"$dir/calls.log" 2>&1 &
 pids+=($!)
 wait_for test/a/availability '^online$' 15 || fail "A never said online"
 wait_for test/a/status '"mode":' 10 || fail "no retained status from A"
@@ -128,7 +128,7 @@ for kind, d in delays.items():
 PY
 
 # The broker's own hop, for comparison: a timestamp published and read back.
-sub -t test/hop -C 20 -F '%U %p' >"$dir/hop.log" 2>&1 &
+mosquitto_sub -h 127.0.0.1 -p "$port" -u "$user" -P "$password" -t test/hop -C 20 -W 10 -F '%U %p' >"$dir/hop.log" 2>&1 &
 hop=$!
 sleep 0.5
 for _ in $(seq 20); do pub -t test/hop -m "$(date +%s.%N)"; done
