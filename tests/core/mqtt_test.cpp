@@ -33,9 +33,9 @@ TEST(StatusJson, CarriesWhatTheDisplayShows) {
   s.TalkgroupId = "2032";
   s.TalkgroupName = "Fire";
   s.TalkgroupActive = true;
-  s.ScanBanks[1] = "A";
-  s.ScanBanks[10] = "0";
-  s.IdScanBanks[3] = "C";
+  s.BankLit[1] = s.BankLit[10] = true;
+  s.ScanBanks[2] = "B";  // clicked, not yet confirmed by the scanner
+  s.IdBankLit[3] = true;
   s.LockoutOn = true;
   const std::string j = StatusJson(s);
   for (const char* part : {R"("mode":"TRUNK SCAN")", R"("frequency":"154.4300")", R"("name":"Dispatch\"1\"")",

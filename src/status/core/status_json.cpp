@@ -31,11 +31,12 @@ namespace {
 std::string Text(const std::string& value) { return JsonString(TrimBlanksCopy(value)); }
 const char* Bool(bool value) { return value ? "true" : "false"; }
 
-// The selected banks in bank order, as the display's lit labels: [1, 4, 10].
-std::string Banks(const std::array<std::string, 11>& table) {
+// The selected banks in bank order as the scanner last reported them (the display's
+// lit labels, not a click still on its way): [1, 4, 10].
+std::string Banks(const std::array<bool, 11>& lit) {
   std::string out = "[";
   for (int b = 1; b <= 10; ++b)
-    if (!table[static_cast<std::size_t>(b)].empty()) out += (out.size() > 1 ? "," : "") + std::to_string(b);
+    if (lit[static_cast<std::size_t>(b)]) out += (out.size() > 1 ? "," : "") + std::to_string(b);
   return out + "]";
 }
 }  // namespace
@@ -54,8 +55,8 @@ std::string StatusJson(const ScannerStatus& s) {
   j += ",\"talkgroup_name\":" + Text(s.TalkgroupName);
   j += ",\"talkgroup_type\":" + Text(s.TalkgroupType);
   j += std::string(",\"talkgroup_active\":") + Bool(s.TalkgroupActive);
-  j += ",\"scan_banks\":" + Banks(s.ScanBanks);
-  j += ",\"id_banks\":" + Banks(s.IdScanBanks);
+  j += ",\"scan_banks\":" + Banks(s.BankLit);
+  j += ",\"id_banks\":" + Banks(s.IdBankLit);
   j += std::string(",\"indicators\":{\"data_skip\":") + Bool(s.DataSkipOn) + ",\"attenuator\":" +
        Bool(s.AttenuatorOn) + ",\"priority\":" + Bool(s.PriorityOn) + ",\"delay\":" + Bool(s.DelayOn) +
        ",\"lockout\":" + Bool(s.LockoutOn) + "}";
