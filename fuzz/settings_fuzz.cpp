@@ -1,6 +1,6 @@
 // The small settings files beside scandeck.ini (integrations.ini, recording.ini,
-// alerts.dat) as foreign or damaged files: read without harm, and what is written
-// back reads the same.
+// mqtt.ini, alerts.dat) as foreign or damaged files: read without harm, and what is
+// written back reads the same.
 #include <cstdint>
 #include <string>
 
@@ -8,6 +8,7 @@
 #include "fuzz_check.h"
 #include "heard/core/heard_names.h"
 #include "integrations/core/integration_settings.h"
+#include "mqtt/core/mqtt_settings.h"
 
 using namespace scandeck;
 
@@ -22,6 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string recording_text = RecordingText(recording);
   FUZZ_CHECK(ReadRecordingText(recording_text) == recording);
   FUZZ_CHECK(RecordingText(ReadRecordingText(recording_text)) == recording_text);
+  const MqttSettings mqtt = ReadMqttText(text, text.substr(0, 80));
+  FUZZ_CHECK(IsUsablePrefix(mqtt.prefix));
+  FUZZ_CHECK(ReadMqttText(MqttText(mqtt), "other") == mqtt);
 
   const auto folder = fuzz::ScratchFolder();
   const std::string path = (folder / kAlertFileName).string();

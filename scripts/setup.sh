@@ -11,6 +11,7 @@ packages=(
   fonts-comic-neue fonts-liberation2
   xvfb xauth
   libopusenc-dev libopusfile-dev
+  libmosquitto-dev
 )
 if [ "${1:-}" != run ]; then
   packages+=(
@@ -22,7 +23,7 @@ if [ "${1:-}" != run ]; then
     orca speech-dispatcher python3-speechd openbox
     trayer xdotool x11-utils notification-daemon
     poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
-    icecast2 ffmpeg curl libhamlib-utils opus-tools
+    icecast2 ffmpeg curl libhamlib-utils opus-tools mosquitto mosquitto-clients
     g++-mingw-w64-x86-64-posix wine64 googletest
   )
 fi

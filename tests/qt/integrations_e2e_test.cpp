@@ -3,6 +3,8 @@
 // Icecast server (started by tests/integrations/run.sh) shows the stream titles.
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QRegularExpression>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,6 +28,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/core/text.h"
@@ -248,4 +251,72 @@ TEST(IcecastServer, TitlesFollowTheScannerAndAServerGoneIsReportedOnce) {
   EXPECT_EQ(failures, 1) << (lines.empty() ? std::string() : lines.back().toStdString());
   EXPECT_TRUE(integrations.statusLine().contains("trying again")) << integrations.statusLine().toStdString();
   EXPECT_TRUE(s.desktop.events.empty()) << "no message box";
+}
+
+// The MQTT part: reached by Tab after the rig port, every field named with its
+// caption, its mnemonics unique in the window; Apply writes mqtt.ini for its owner
+// alone and makes the client only while it is switched on.
+TEST(MqttPart, KeyboardNamesAndSwitchingOnAndOff) {
+  Session s(OnChannel(2));
+  s.window->findChild<QAction*>("IntegrationsMnu")->trigger();
+  auto* window = s.window->findChild<QWidget*>("Integrations");
+  ASSERT_TRUE(window && window->isVisible());
+  const QStringList order = {"MqttChk",     "MqttHostBox",     "MqttPortBox",   "MqttVersionBox",
+                             "MqttTlsChk",  "MqttCaBox",       "MqttUserBox",   "MqttPasswordBox",
+                             "MqttPrefixBox", "MqttDiscoveryChk", "MqttCommandsChk"};
+  QWidget* at = window->findChild<QWidget*>("RigPortBox");
+  for (const QString& name : order) {
+    do at = at->nextInFocusChain();
+    while (!(at->focusPolicy() & Qt::TabFocus) || at->focusProxy() || !at->isVisible() ||
+           qobject_cast<QAbstractSpinBox*>(at->parentWidget()) || qobject_cast<QComboBox*>(at->parentWidget()));
+    EXPECT_EQ(at->objectName(), name);
+  }
+
+  QMap<QChar, int> uses;
+  QList<QPair<QChar, QString>> mine;
+  QWidget* part = window->findChild<QWidget*>("MqttPart");
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    QString caption;
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) caption = b->text();
+    if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy()) caption = l->text();
+    const auto at = QRegularExpression("&(\\w)").match(caption);
+    if (!at.hasMatch()) continue;
+    const QChar key = at.captured(1).toLower().at(0);
+    ++uses[key];
+    if (!part->isAncestorOf(w)) continue;
+    mine.append({key, caption});
+    QWidget* named = qobject_cast<QLabel*>(w) ? qobject_cast<QLabel*>(w)->buddy() : w;
+    const QString plain = caption.remove('&').remove(QRegularExpression(":$"));
+    EXPECT_TRUE(named->accessibleName().isEmpty() || named->accessibleName().startsWith(plain))
+        << named->accessibleName().toStdString() << " lacks " << plain.toStdString();
+  }
+  EXPECT_EQ(mine.size(), order.size());
+  for (const auto& [key, caption] : mine) EXPECT_EQ(uses[key], 1) << caption.toStdString();
+
+  auto* status = window->findChild<QLabel*>("MqttStatusLbl");
+  EXPECT_EQ(status->text(), "MQTT: off");
+  QTcpServer probe;  // a port nobody listens on: the client keeps trying
+  ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+  const quint16 closed = probe.serverPort();
+  probe.close();
+  window->findChild<QCheckBox*>("MqttChk")->setChecked(true);
+  window->findChild<QSpinBox*>("MqttPortBox")->setValue(closed);
+  window->findChild<QLineEdit*>("MqttPrefixBox")->setText("bad/+/prefix");
+  window->findChild<QPushButton*>("ApplyCmd")->click();
+  for (int i = 0; i < 10; ++i) s.tick();
+  const std::string path = s.folder.file("mqtt.ini");
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  const std::string ini = scandeck::testing::Slurp(path);
+  EXPECT_NE(ini.find("mqtt=1\n"), std::string::npos);
+  EXPECT_NE(ini.find(QString("mqtt_port=%1\n").arg(closed).toStdString()), std::string::npos);
+  EXPECT_NE(ini.find("\nmqtt_commands=0\n"), std::string::npos);
+  EXPECT_EQ(ini.find("bad/+"), std::string::npos) << "a wildcard prefix is replaced by the default";
+  EXPECT_TRUE(status->text().startsWith("MQTT: connecting to 127.0.0.1:")) << status->text().toStdString();
+
+  window->findChild<QCheckBox*>("MqttChk")->setChecked(false);
+  window->findChild<QPushButton*>("ApplyCmd")->click();
+  EXPECT_EQ(status->text(), "MQTT: off");
+  EXPECT_NE(scandeck::testing::Slurp(path).find("mqtt=0\n"), std::string::npos);
 }

@@ -58,6 +58,10 @@ class HeardList final : public ActivityEvents {
 
   // Whether a key is marked "alert me"; nothing is marked without one.
   void setAlertRule(std::function<bool(const HeardKey&)> marked) { marked_ = std::move(marked); }
+  // Told of each activity as it starts and ends (`started` false), for publishing calls.
+  void setCallListener(std::function<void(const HeardRow&, bool started)> listener) {
+    call_listener_ = std::move(listener);
+  }
 
   void squelchOpened(bool conventional) override;
   void squelchClosed() override;
@@ -104,6 +108,7 @@ class HeardList final : public ActivityEvents {
   std::uint64_t version_ = 0;
   std::size_t evicted_ = 0;
   std::function<bool(const HeardKey&)> marked_;
+  std::function<void(const HeardRow&, bool)> call_listener_;
   std::vector<HeardAlert> alerts_;
 };
 

@@ -166,10 +166,27 @@ void IntegrationsWindow::ShowIntegrations() {
 
 void IntegrationsWindow::ApplyCmd_Click() {
   if (callbacks_.apply) apply_error_ = callbacks_.apply(form());
+  for (const auto& part : parts_)
+    if (const QString error = part.first(); !error.isEmpty())
+      apply_error_ = apply_error_.isEmpty() ? error : apply_error_ + " | " + error;
   refresh();
 }
 
+void IntegrationsWindow::addPart(QWidget* part, std::function<QString()> apply, std::function<void()> refresh) {
+  auto* column = static_cast<QVBoxLayout*>(layout());
+  column->insertWidget(column->indexOf(StatusLbl), part);
+  QWidget* previous = RigPortBox;
+  for (QWidget* child : part->findChildren<QWidget*>())
+    if (child->focusPolicy() & Qt::TabFocus && !child->focusProxy() && child->parentWidget() == part) {
+      setTabOrder(previous, child);
+      previous = child;
+    }
+  parts_.emplace_back(std::move(apply), std::move(refresh));
+}
+
 void IntegrationsWindow::refresh() {
+  for (const auto& part : parts_)
+    if (part.second) part.second();
   const QString now = callbacks_.nowPlaying ? callbacks_.nowPlaying() : QString();
   if (NowPlayingLbl->text() != now) {
     NowPlayingLbl->setText(now);

@@ -4,6 +4,8 @@
 // take effect at once); the status line says what each part is doing.
 #include <QWidget>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "integrations/core/integration_settings.h"
 
@@ -30,6 +32,10 @@ class IntegrationsWindow final : public QWidget {
   void ShowIntegrations();
   void ApplyCmd_Click();
   void refresh();
+  // A part of the window kept by a folder above this one (MQTT): placed before the
+  // status line and after the last field in Tab order; Apply calls `apply` too
+  // (why it failed, or empty) and `refresh` runs with the window's.
+  void addPart(QWidget* part, std::function<QString()> apply, std::function<void()> refresh);
 
  private:
   IntegrationSettings form() const;
@@ -56,6 +62,7 @@ class IntegrationsWindow final : public QWidget {
   QPushButton* ApplyCmd;
   QPushButton* CloseCmd;
   QTimer* refresh_;
+  std::vector<std::pair<std::function<QString()>, std::function<void()>>> parts_;
 };
 
 }  // namespace scandeck

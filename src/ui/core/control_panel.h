@@ -16,6 +16,16 @@ using Commands = std::vector<std::string>;
 enum class PanelButton { Scan = 0, Manual = 1, Trunk = 2, Hold = 3, Picture2 = 4, Service = 5, Search = 6 };
 // Button(0) .. Button(6).
 Commands ButtonCommands(PanelButton button);
+// The keys by their captions on the window (the two pictured keys by what they are),
+// the only texts a remote key press may name.
+struct PanelKey {
+  const char* caption;
+  PanelButton button;
+};
+inline constexpr PanelKey kPanelKeys[] = {{"SCAN", PanelButton::Scan},   {"MANUAL", PanelButton::Manual},
+                                          {"TRUNK", PanelButton::Trunk}, {"HOLD", PanelButton::Hold},
+                                          {"FUNC", PanelButton::Picture2}, {"SVC", PanelButton::Service},
+                                          {"SRCH", PanelButton::Search}};
 
 enum class ModeMenu { Scan, Manual, Trunk, Search };
 // The "Mo&de" menu sends the key alone, without the button's queries.

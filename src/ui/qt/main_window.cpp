@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSysInfo>
 #include <cstdio>
 
 #include "common/core/contact.h"
@@ -93,7 +94,10 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
   render();
 }
 
-MainWindow::~MainWindow() { core_.setActivityEvents(nullptr); }
+MainWindow::~MainWindow() {
+  heard_->list().setCallListener(nullptr);
+  core_.setActivityEvents(nullptr);
+}
 
 void MainWindow::buildMenus() {
   auto add = [this](QMenu* menu, const QString& caption, const char* name, auto handler,
@@ -257,6 +261,7 @@ void MainWindow::IntegrationsMnu_Click() {
          [this] { return integrations_.statusLine(); }, [this] { return ToQt(integrations_.nowPlaying()); }},
         this);
     integrations_window_->setAttribute(Qt::WA_DeleteOnClose);
+    addMqttPart(integrations_window_);
   }
   integrations_window_->ShowIntegrations();
 }
@@ -273,6 +278,7 @@ void MainWindow::SetupLog_Click() {
 void MainWindow::Form_Load() {
   core_.Form_Load();
   integrations_.load();
+  startMqtt(ReadMqttFile(core_.path(kMqttFileName), FromQt(QSysInfo::machineHostName())));
   applyWindowSize();
   MainTimer.start();
   render();
@@ -322,6 +328,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (!closing_) {
     closing_ = true;
     MainTimer.stop();
+    mqtt_.reset();  // "offline" before the process ends
     core_.Form_Unload();
   }
   event->accept();
@@ -331,6 +338,7 @@ void MainWindow::EndSession() {
   if (closing_) return;
   closing_ = true;
   MainTimer.stop();
+  mqtt_.reset();
   if (Failure f = core_.EndSession())
     std::fprintf(stderr, "scandeck: %s\n", MailReport("Saving Config Error : ", f).c_str());
   tray_->RemoveTrayIcon();
@@ -351,6 +359,7 @@ void MainWindow::MainTimer_Timer() {
   heard_->tick();
   render();
   integrations_.update(core_.status());
+  if (mqtt_) mqtt_->update(core_.status());
 }
 
 void MainWindow::SndCmd_Click() {

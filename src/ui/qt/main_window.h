@@ -13,6 +13,7 @@
 #include "common/core/clock.h"
 #include "heard/qt/heard_window.h"
 #include "integrations/qt/integrations.h"
+#include "mqtt/qt/mqtt_service.h"
 #include "print/qt/printers.h"
 #include "ui/core/main_core.h"
 
@@ -213,6 +214,12 @@ class MainWindow : public QMainWindow {
   SteadyClock clock_;
   Integrations integrations_;
   QPointer<IntegrationsWindow> integrations_window_;
+  // MQTT (main_mqtt.cpp): made only while mqtt.ini switches it on.
+  void startMqtt(const MqttSettings& settings);
+  QString applyMqtt(const MqttSettings& settings);
+  void addMqttPart(IntegrationsWindow* window);
+  void publishCall(const HeardRow& row, bool started);
+  std::unique_ptr<MqttService> mqtt_;
   QPixmap squelch_picture_;
   QPixmap talkgroup_picture_;
   void buildAnnounceMenu(QMenu* options);

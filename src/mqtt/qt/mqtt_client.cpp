@@ -1,0 +1,136 @@
+#include "mqtt/qt/mqtt_client.h"
+
+#include <mosquitto.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "common/core/csv.h"
+
+namespace scandeck {
+
+namespace {
+std::once_flag library_once;
+}
+
+MqttClient::MqttClient(MqttSettings settings) : settings_(std::move(settings)) {
+  std::call_once(library_once, [] { mosquitto_lib_init(); });
+  handle_ = mosquitto_new(settings_.clientId.empty() ? nullptr : settings_.clientId.c_str(), true, this);
+}
+
+MqttClient::~MqttClient() {
+  if (!handle_) return;
+  if (starter_.joinable()) starter_.join();
+  if (started_) {
+    const bool was_connected = connected_;
+    if (was_connected) {
+      const std::string topic = AvailabilityTopic(settings_.prefix);
+      mosquitto_publish(handle_, nullptr, topic.c_str(), 7, kOffline, 1, true);
+    }
+    mosquitto_disconnect(handle_);
+    // Connected: the thread ends once the goodbye is out. Otherwise it may sleep
+    // before its next try, and there is nothing to wait for.
+    mosquitto_loop_stop(handle_, !was_connected);
+  }
+  mosquitto_destroy(handle_);
+}
+
+std::string MqttClient::start() {
+  if (!handle_) return "the MQTT library could not be started";
+  mosquitto_int_option(handle_, MOSQ_OPT_PROTOCOL_VERSION, settings_.protocol == 5 ? MQTT_PROTOCOL_V5 : MQTT_PROTOCOL_V311);
+  mosquitto_connect_callback_set(handle_, &MqttClient::OnConnect);
+  mosquitto_disconnect_callback_set(handle_, &MqttClient::OnDisconnect);
+  mosquitto_message_callback_set(handle_, &MqttClient::OnMessage);
+  mosquitto_log_callback_set(handle_, &MqttClient::OnLog);
+  const std::string will = AvailabilityTopic(settings_.prefix);
+  mosquitto_will_set(handle_, will.c_str(), 7, kOffline, 1, true);
+  if (!settings_.user.empty()) {
+    // The settings are Latin-1; MQTT's user name is UTF-8, and so was the broker's password file.
+    const std::string user = Latin1ToUtf8(settings_.user), password = Latin1ToUtf8(settings_.password);
+    mosquitto_username_pw_set(handle_, user.c_str(), password.empty() ? nullptr : password.c_str());
+  }
+  if (settings_.tls) {
+    auto optional = [](const std::string& s) { return s.empty() ? nullptr : s.c_str(); };
+    const int rc = mosquitto_tls_set(handle_, optional(settings_.caFile), nullptr, optional(settings_.certFile),
+                                     optional(settings_.keyFile), nullptr);
+    if (rc != MOSQ_ERR_SUCCESS)
+      return settings_.caFile.empty() ? "TLS needs a CA file" : "the CA file or the client certificate cannot be read";
+  }
+  mosquitto_reconnect_delay_set(handle_, 1, kMaxReconnectDelaySeconds, true);
+  if (mosquitto_loop_start(handle_) != MOSQ_ERR_SUCCESS) return "the MQTT thread could not be started";
+  started_ = true;
+  // A broker that is not there yet is tried again by the thread, like a lost one.
+  // The first try looks the host up and opens the socket on the calling thread, so
+  // it runs on one of its own: the poll never waits for a name server.
+  starter_ = std::thread([this] {
+    const int rc = mosquitto_connect_async(handle_, settings_.host.c_str(), settings_.port, settings_.keepAliveSeconds);
+    if (rc != MOSQ_ERR_SUCCESS)
+      push({Event::Kind::Failing, rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc), {}, {}, false});
+  });
+  return {};
+}
+
+bool MqttClient::publish(const MqttMessage& m) {
+  if (!connected_) return false;
+  return mosquitto_publish(handle_, nullptr, m.topic.c_str(), static_cast<int>(m.payload.size()), m.payload.data(), 0,
+                           m.retain) == MOSQ_ERR_SUCCESS;
+}
+
+std::vector<MqttClient::Event> MqttClient::takeEvents() {
+  std::lock_guard lock(mutex_);
+  std::vector<Event> out(std::make_move_iterator(events_.begin()), std::make_move_iterator(events_.end()));
+  events_.clear();
+  return out;
+}
+
+void MqttClient::push(Event event) {
+  std::lock_guard lock(mutex_);
+  // A flood of messages between two ticks keeps the news of the connection.
+  if (events_.size() >= kMaxEvents && event.kind == Event::Kind::Message) return;
+  // Each try of a refused handshake says the same: tell it once.
+  if (event.kind == Event::Kind::Failing) {
+    if (event.text == last_failure_) return;
+    last_failure_ = event.text;
+  }
+  if (event.kind == Event::Kind::Connected) last_failure_.clear();
+  events_.push_back(std::move(event));
+}
+
+void MqttClient::OnConnect(mosquitto* m, void* self, int rc) {
+  auto* me = static_cast<MqttClient*>(self);
+  if (rc != 0) {
+    me->push({Event::Kind::Refused, mosquitto_connack_string(rc), {}, {}, false});
+    return;
+  }
+  const std::string availability = AvailabilityTopic(me->settings_.prefix);
+  mosquitto_publish(m, nullptr, availability.c_str(), 6, kOnline, 1, true);
+  if (me->settings_.discovery)
+    for (const auto& d : DiscoveryMessages(me->settings_.prefix))
+      mosquitto_publish(m, nullptr, d.topic.c_str(), static_cast<int>(d.payload.size()), d.payload.data(), 1, true);
+  if (me->settings_.commands) mosquitto_subscribe(m, nullptr, KeyTopic(me->settings_.prefix).c_str(), 1);
+  me->connected_ = true;
+  me->push({Event::Kind::Connected, {}, {}, {}, false});
+}
+
+void MqttClient::OnDisconnect(mosquitto*, void* self, int rc) {
+  auto* me = static_cast<MqttClient*>(self);
+  const bool was = me->connected_.exchange(false);
+  if (rc != 0 && was) me->push({Event::Kind::Lost, mosquitto_strerror(rc), {}, {}, false});
+}
+
+void MqttClient::OnMessage(mosquitto*, void* self, const mosquitto_message* message) {
+  auto* me = static_cast<MqttClient*>(self);
+  Event event{Event::Kind::Message, {}, message->topic ? message->topic : "", {}, false};
+  const auto size = static_cast<std::size_t>(message->payloadlen);
+  if (size > kMaxMessageBytes) event.tooLong = true;
+  else if (size > 0) event.payload.assign(static_cast<const char*>(message->payload), size);
+  me->push(std::move(event));
+}
+
+void MqttClient::OnLog(mosquitto*, void* self, int level, const char* text) {
+  if (level != MOSQ_LOG_ERR || !text) return;
+  static_cast<MqttClient*>(self)->push({Event::Kind::Failing, text, {}, {}, false});
+}
+
+}  // namespace scandeck
