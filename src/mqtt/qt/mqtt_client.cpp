@@ -3,6 +3,7 @@
 #include <mosquitto.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <utility>
 
@@ -29,9 +30,16 @@ MqttClient::~MqttClient() {
       mosquitto_publish(handle_, nullptr, topic.c_str(), 7, kOffline, 1, true);
     }
     mosquitto_disconnect(handle_);
-    // Connected: the thread ends once the goodbye is out. Otherwise it may sleep
+    // Connected: the thread ends once the goodbye is out, which a broker that has
+    // stopped reading would hold up until the keep-alive runs out; closing the
+    // program waits two seconds for it at most. Otherwise the thread may sleep
     // before its next try, and there is nothing to wait for.
-    mosquitto_loop_stop(handle_, !was_connected);
+    bool out = false;
+    if (was_connected) {
+      std::unique_lock lock(mutex_);
+      out = gone_.wait_for(lock, std::chrono::seconds(2), [this] { return said_goodbye_; });
+    }
+    mosquitto_loop_stop(handle_, !out);
   }
   mosquitto_destroy(handle_);
 }
@@ -109,6 +117,10 @@ void MqttClient::OnConnect(mosquitto* m, void* self, int rc) {
     for (const auto& d : DiscoveryMessages(me->settings_.prefix))
       mosquitto_publish(m, nullptr, d.topic.c_str(), static_cast<int>(d.payload.size()), d.payload.data(), 1, true);
   if (me->settings_.commands) mosquitto_subscribe(m, nullptr, KeyTopic(me->settings_.prefix).c_str(), 1);
+  {
+    std::lock_guard lock(me->mutex_);
+    me->said_goodbye_ = false;  // a goodbye belongs to the connection it ended
+  }
   me->connected_ = true;
   me->push({Event::Kind::Connected, {}, {}, {}, false});
 }
@@ -116,6 +128,11 @@ void MqttClient::OnConnect(mosquitto* m, void* self, int rc) {
 void MqttClient::OnDisconnect(mosquitto*, void* self, int rc) {
   auto* me = static_cast<MqttClient*>(self);
   const bool was = me->connected_.exchange(false);
+  {
+    std::lock_guard lock(me->mutex_);
+    me->said_goodbye_ = true;
+  }
+  me->gone_.notify_all();
   if (rc != 0 && was) me->push({Event::Kind::Lost, mosquitto_strerror(rc), {}, {}, false});
 }
 

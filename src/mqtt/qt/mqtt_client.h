@@ -4,6 +4,7 @@
 // queued under a lock and taken by the UI thread on its tick, and publishing only
 // hands a message to the library.
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <mutex>
@@ -58,6 +59,8 @@ class MqttClient {
   bool started_ = false;
   std::atomic<bool> connected_{false};
   std::mutex mutex_;
+  std::condition_variable gone_;  // the goodbye is out: OnDisconnect came
+  bool said_goodbye_ = false;      // under mutex_
   std::deque<Event> events_;
   std::thread starter_;
   std::string last_failure_;  // under mutex_
