@@ -253,6 +253,14 @@ def drive(orca, scanner, folder):
             break
     delay = [u for u in heard if "Delay" in u]
     check(len(delay) == 1 and delay[0].count("Delay") == 1, "the Delay box's caption is said once (heard %r)" % heard)
+    # Further on by Tab, the MQTT part: its switch speaks its caption and state.
+    heard = []
+    for _ in range(12):
+        key("Tab")
+        heard += orca.said()
+        if any("MQTT" in u for u in heard):
+            break
+    expect(heard, r"^Publish to an MQTT broker check box not checked")
     key("Escape")
     expect(orca.wait_for(r"ScanDeck frame", 4), r"^ScanDeck frame")
 

@@ -5,6 +5,8 @@
 # Xvfb or xdotool cannot be had.
 # Usage: run.sh SCANDECK SCANDECK_SIM
 set -u
+# Real windows on the display, whatever the test run sets for the others.
+export QT_QPA_PLATFORM=xcb
 scandeck=$1
 sim=$2
 if [ -z "${SCANDECK_ON_XVFB:-}" ]; then
