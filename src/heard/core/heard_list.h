@@ -58,6 +58,10 @@ class HeardList final : public ActivityEvents {
 
   // Whether a key is marked "alert me"; nothing is marked without one.
   void setAlertRule(std::function<bool(const HeardKey&)> marked) { marked_ = std::move(marked); }
+  // Told of each activity as the list counts it, its start or its end, and when it
+  // happened (a squelch opening is named by a later report).
+  using ActivityWatch = std::function<void(const HeardKey& key, bool started, Millis at)>;
+  void setActivityWatch(ActivityWatch watch) { watch_ = std::move(watch); }
 
   void squelchOpened(bool conventional) override;
   void squelchClosed() override;
@@ -104,6 +108,7 @@ class HeardList final : public ActivityEvents {
   std::uint64_t version_ = 0;
   std::size_t evicted_ = 0;
   std::function<bool(const HeardKey&)> marked_;
+  ActivityWatch watch_;
   std::vector<HeardAlert> alerts_;
 };
 

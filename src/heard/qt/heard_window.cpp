@@ -275,6 +275,7 @@ HeardSession::HeardSession(const Clock& clock, HeardSources sources, AlertNotifi
       owner_(owner),
       list_(clock, QDateTime::currentMSecsSinceEpoch()) {
   marks_.Load(sources_.folder + "/" + kAlertFileName);
+  record_marks_.Load(sources_.folder + "/" + kRecordMarksFileName);
   list_.setAlertRule([this](const HeardKey& key) { return marks_.marked(key); });
 }
 

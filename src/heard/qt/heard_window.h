@@ -108,6 +108,8 @@ class HeardSession {
   ~HeardSession();
   HeardList& list() { return list_; }
   AlertMarks& marks() { return marks_; }
+  // Marked "Record": recorded when recording takes only marked ones.
+  HeardMarks& recordMarks() { return record_marks_; }
   // Each tick: alerts go out, the window follows the list.
   void tick();
   HeardWindow& show();
@@ -120,6 +122,7 @@ class HeardSession {
   QWidget* owner_;
   HeardList list_;
   AlertMarks marks_;
+  HeardMarks record_marks_;
   QPointer<HeardWindow> window_;
   std::uint64_t shown_version_ = 0;
   std::chrono::milliseconds shown_at_{0};
