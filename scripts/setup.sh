@@ -6,7 +6,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
+  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins qt6-multimedia-dev
   libgtest-dev libcups2-dev
   fonts-comic-neue fonts-liberation2
   xvfb xauth
@@ -22,7 +22,7 @@ if [ "${1:-}" != run ]; then
     orca speech-dispatcher python3-speechd openbox
     trayer xdotool x11-utils notification-daemon
     poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
-    icecast2 ffmpeg curl libhamlib-utils opus-tools
+    icecast2 ffmpeg curl libhamlib-utils opus-tools pulseaudio pulseaudio-utils
     g++-mingw-w64-x86-64-posix wine64 googletest
   )
 fi

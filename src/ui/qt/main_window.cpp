@@ -53,7 +53,10 @@ constexpr double kFrameHeight = kMainHeightPanelHidden - kPanelHeight;
 }  // namespace
 
 MainWindow::MainWindow(MainCore& core, QWidget* parent)
-    : QMainWindow(parent), core_(core), integrations_(core.path(kIntegrationsFileName), clock_) {
+    : QMainWindow(parent),
+      core_(core),
+      integrations_(core.path(kIntegrationsFileName), clock_),
+      recording_(core.path(kRecordingFileName), core.folder()) {
   setObjectName("main");
   setWindowTitle(contact::kProgramTitle);
   setWindowIcon(QIcon(pictures::AppIcon(64)));
@@ -69,7 +72,11 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
                    }},
       notifier_, this);
   core_.setActivityEvents(&heard_->list());
+  heard_->list().setActivityWatch([this](const HeardKey& key, bool started, Millis at) { recordActivity(key, started, at); });
   buildMenus();
+  RecordNowMnu->setEnabled(false);
+  connect(&recording_, &Recording::statusChanged, this,
+          [this] { RecordNowMnu->setEnabled(recording_.capture() != nullptr); });
 
   auto* client = new QWidget(this);
   client->setObjectName("client");
@@ -170,6 +177,8 @@ void MainWindow::buildMenus() {
   buildAnnounceMenu(options);
   options->addSeparator();
   IntegrationsMnu = add(options, "&Integrations...", "IntegrationsMnu", [this] { IntegrationsMnu_Click(); });
+  RecordingMnu = add(options, "&Recording...", "RecordingMnu", [this] { RecordingMnu_Click(); });
+  RecordNowMnu = add(options, "Record Call &Now", "RecordNowMnu", [this] { RecordNowMnu_Click(); });
 
   auto* help = menuBar()->addMenu("  &Help  ");
   help->setObjectName("HelpMenu");
@@ -274,6 +283,7 @@ void MainWindow::SetupLog_Click() {
 void MainWindow::Form_Load() {
   core_.Form_Load();
   integrations_.load();
+  recording_.load();
   applyWindowSize();
   MainTimer.start();
   render();
