@@ -53,6 +53,8 @@ bool Recording::recordNow() {
   return true;
 }
 
+std::string Recording::recordingsFolder() const { return StoreOptionsFrom(settings_, folder_, 0).folder; }
+
 QString Recording::statusLine() const {
   if (!capture_) return "Recording is off";
   const CaptureReport& r = capture_->report();

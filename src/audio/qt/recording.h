@@ -33,6 +33,8 @@ class Recording final : public QObject {
   // "Record now": keeps the call in progress from its start. False while off.
   bool recordNow();
 
+  // Where the recordings go (folder= taken from the working folder).
+  std::string recordingsFolder() const;
   // Null while recording is off.
   const CallCapture* capture() const { return capture_.get(); }
   // One line: recording now or waiting, the last file, the space left, the newest notice.

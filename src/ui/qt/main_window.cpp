@@ -69,7 +69,8 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
                    [this] {
                      core_.RefreshNames();
                      render();
-                   }},
+                   },
+                   [this] { return recording_.recordNow(); }, [this] { return recording_.recordingsFolder(); }},
       notifier_, this);
   core_.setActivityEvents(&heard_->list());
   heard_->list().setActivityWatch([this](const HeardKey& key, bool started, Millis at) { recordActivity(key, started, at); });
