@@ -146,6 +146,11 @@ class CaptureWorker final : public QObject {
 
   void read() {
     if (!io_) return;
+    // The sound server can fail a stream without the source changing its state.
+    if (source_->error() != QAudio::NoError) {
+      lost();
+      return;
+    }
     carry_ += io_->readAll();
     const qsizetype whole = carry_.size() / 2 * 2;
     if (whole == 0) return;
@@ -193,7 +198,7 @@ class CaptureWorker final : public QObject {
   }
 
   void tick() {
-    if (source_ && since_data_.elapsed() > kNoDataMs) lost();
+    if (source_ && (since_data_.elapsed() > kNoDataMs || source_->error() != QAudio::NoError)) lost();
     gather();
     if (store_ && ++free_count_ >= kFreeEveryReports) {
       free_count_ = 0;
