@@ -3,9 +3,10 @@
 # runtime folder and home) with a null sink "cable" whose monitor is remapped into
 # the default source "linein" (Qt lists no monitor sources), then the capture tests
 # of qt_tests against it. Exits 77 (skipped) with a line saying why where the server
-# cannot be started.
+# cannot be started. With the program and the simulator as well, the real program
+# records the simulator's calls, is killed mid-call and started again.
 set -u
-qt_tests=$1
+qt_tests=$1 scandeck=${2:-} sim=${3:-}
 for tool in pulseaudio pactl paplay ffmpeg; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
@@ -41,4 +42,47 @@ fi
 pacat --playback --raw --device=cable --format=s16le --rate=16000 --channels=1 </dev/zero >/dev/null 2>&1 &
 line=$!
 trap 'kill $line 2>/dev/null; cleanup' EXIT
-SCANDECK_TEST_PULSE=1 QT_QPA_PLATFORM=offscreen "$qt_tests" --gtest_filter='CaptureOnPulseAudio.*'
+SCANDECK_TEST_PULSE=1 QT_QPA_PLATFORM=offscreen "$qt_tests" --gtest_filter='CaptureOnPulseAudio.*' || exit 1
+[ -n "$scandeck" ] || exit 0
+
+# The real program against the simulator's calls over a pseudo-terminal.
+work=$scratch/work
+day() { ls -d "$work"/recordings/????-??-?? 2>/dev/null | head -1; }
+count() { ls "$(day)" 2>/dev/null | grep -c "$1"; }
+start() { (cd "$work" && QT_QPA_PLATFORM=offscreen exec "$scandeck") >>"$scratch/scandeck.log" 2>&1 & app=$!; }
+fail() { echo "FAIL: $*"; grep -v "This plugin" "$scratch/scandeck.log" | tail -20; ls -la "$work"; ls -l "$(day)"; cat "$(day)/calls.csv"; kill "$simpid" 2>/dev/null; exit 1; }
+scandeck=$(realpath "$scandeck") sim=$(realpath "$sim")
+mkdir -p "$work"
+printf 'record=1\nformat=wav\nmin_ms=0\n' >"$work/recording.ini"
+"$sim" --folder "$work" --activity 40 --seed 3 >/dev/null 2>&1 &
+simpid=$!
+trap 'kill $line $simpid ${app:-} 2>/dev/null; cleanup' EXIT
+for _ in $(seq 100); do [ -e "$work/com1" ] && break; sleep 0.1; done
+start
+# Killed while a call is being written, with some calls already kept.
+for _ in $(seq 1200); do
+  [ "$(count '\.wav$')" -ge 2 ] && [ "$(count '\.part$')" -ge 1 ] && break
+  sleep 0.1
+done
+[ "$(count '\.part$')" -ge 1 ] || fail "no call was being written after two minutes"
+kill -KILL "$app"; wait "$app" 2>/dev/null
+left=$(ls "$(day)" | grep '\.part$')
+kept=$(count '\.wav$')
+rows=$(($(grep -c . "$(day)/calls.csv") - 1))
+[ "$rows" -eq "$kept" ] || fail "$kept files but $rows rows after SIGKILL"
+# The next start removes what the killed one left; a TERM ends it with every file whole.
+start
+for _ in $(seq 200); do [ -e "$(day)/$left" ] || break; sleep 0.1; done
+[ -e "$(day)/$left" ] && fail "$left is still there after the next start"
+sleep 5
+kill -TERM "$app"; wait "$app" 2>/dev/null
+kill "$simpid" 2>/dev/null
+[ "$(count '\.part$')" -eq 0 ] || fail "a .part after a clean end"
+kept=$(count '\.wav$')
+rows=$(($(grep -c . "$(day)/calls.csv") - 1))
+[ "$rows" -eq "$kept" ] || fail "$kept files but $rows rows"
+for f in "$(day)"/*.wav; do
+  grep -q "$(basename "$f")" "$(day)/calls.csv" || fail "$f is not in calls.csv"
+  ffprobe -v error -show_entries format=duration -of csv=p=0 "$f" >/dev/null 2>&1 || fail "$f cannot be read"
+done
+echo "PASS: $kept calls of the real program kept, the killed call's .part removed at the next start"
