@@ -1,6 +1,6 @@
 // The small settings files beside scandeck.ini (integrations.ini, recording.ini,
-// mqtt.ini, alerts.dat) as foreign or damaged files: read without harm, and what is
-// written back reads the same.
+// mqtt.ini, alerts.dat, record.dat) as foreign or damaged files: read without harm,
+// and what is written back reads the same.
 #include <cstdint>
 #include <string>
 
@@ -40,5 +40,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(again.size() == marks.size());
   FUZZ_CHECK(!again.Save(path));
   FUZZ_CHECK(fuzz::ReadWhole(path) == saved);
+
+  // The "Record" marks: the same text read the same way, and a file of their own, so
+  // marking one for recording leaves the alerts as they were.
+  const std::string record_path = (folder / kRecordMarksFileName).string();
+  fuzz::WriteWhole(record_path, text);
+  HeardMarks record;
+  record.Load(record_path);
+  FUZZ_CHECK(record.size() == marks.size());
+  const HeardKey key{HeardKind::Talkgroup, "1", "fuzz"};
+  const bool was_alert = marks.marked(key);
+  record.set(key, !record.marked(key));
+  FUZZ_CHECK(!record.Save(record_path));
+  AlertMarks alerts_after;
+  alerts_after.Load(path);
+  FUZZ_CHECK(alerts_after.marked(key) == was_alert && fuzz::ReadWhole(path) == saved);
+  HeardMarks record_again;
+  record_again.Load(record_path);
+  FUZZ_CHECK(record_again.size() == record.size() && record_again.marked(key) == record.marked(key));
   return 0;
 }

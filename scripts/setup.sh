@@ -6,7 +6,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
+  qt6-base-dev qt6-serialport-dev qt6-qpa-plugins qt6-multimedia-dev
   libgtest-dev libcups2-dev
   fonts-comic-neue fonts-liberation2
   xvfb xauth
@@ -24,6 +24,7 @@ if [ "${1:-}" != run ]; then
     trayer xdotool x11-utils notification-daemon
     poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
     icecast2 ffmpeg curl libhamlib-utils opus-tools mosquitto mosquitto-clients
+    pulseaudio pulseaudio-utils
     g++-mingw-w64-x86-64-posix wine64 googletest
   )
 fi

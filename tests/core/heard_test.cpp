@@ -108,6 +108,36 @@ TEST_F(HeardTest, AlertsOncePerActivityOnlyForMarkedRows) {
   EXPECT_TRUE(list.takeAlerts().empty());
 }
 
+// What the recorder is told: each start and end, stamped with when it happened
+// (seconds on the clock), not when the list learnt it.
+TEST(Heard, ActivityWatchTellsStartsAndEndsAtTheirTimes) {
+  const struct {
+    const char* name;
+    std::vector<std::string> steps;
+    const char* told;
+  } cases[] = {
+      {"a squelch opening named later starts when it opened", {"MD00", "wait 1", "+", "wait 2", kW1553, "wait 4", "-"},
+       "+C/155.3250@1 -C/155.3250@7 "},
+      {"another frequency without a close ends one call and starts the next", {"MD00", "+", kW1553, "wait 2", kW4625, "-"},
+       "+C/155.3250@0 -C/155.3250@2 +C/462.5625@2 -C/462.5625@2 "},
+      {"a repeated start is no new call; the port lost ends it",
+       {"MD17", "TB C", "ID S 400-12", "wait 1", "ID S 400-12", "wait 3", "lost"}, "+T3/400-12@0 -T3/400-12@4 "},
+      {"closed before its frequency came: nothing", {"MD00", "+", "wait 2", "-", kW1553}, ""},
+  };
+  for (const auto& c : cases) {
+    HeardRig rig;
+    std::string told;
+    const auto start = rig.clock.now();
+    rig.list.setActivityWatch([&](const HeardRow& row, bool started, Millis at) {
+      const HeardKey& key = row.key;
+      told += std::string(started ? "+" : "-") + (key.kind == HeardKind::Channel ? "C" : "T") + key.bank + "/" + key.id +
+              "@" + std::to_string((at - start).count() / 1000) + " ";
+    });
+    rig.play(c.steps);
+    EXPECT_EQ(told, c.told) << c.name;
+  }
+}
+
 struct SmallHeardTest : HeardRig, ::testing::Test {
   SmallHeardTest() : HeardRig(50) {}
 };

@@ -9,7 +9,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include <map>
 
@@ -219,19 +222,54 @@ TEST(HeardWindow, ClosingItWhileTheNameWindowIsOpenEndsBoth) {
   }
 }
 
-TEST(HeardWindow, AlertMeFollowsTheButtonThroughItsAccessibleActions) {
-  TwoTalkgroups h;
-  h.window.table().setCurrentIndex(h.row("400-12"));
-  const HeardKey key{HeardKind::Talkgroup, "3", "400-12"};
-  const QString toggle = QAccessibleActionInterface::toggleAction(), press = QAccessibleActionInterface::pressAction();
-  const std::pair<QString, bool> steps[] = {{toggle, true}, {toggle, false}, {press, true}, {press, false}};
-  for (const auto& [action, marked] : steps) {
-    h.actions("AlertBtn")->doAction(action);
-    // A press is an animated click that lands on a timer.
-    EXPECT_TRUE(scandeck::testing::WaitUntil([&] { return h.session.marks().marked(key) == marked; }, 5000))
-        << action.toStdString() << marked;
-    h.window.refresh();  // as the next tick does
-    EXPECT_EQ(h.window.findChild<QPushButton*>("AlertBtn")->isChecked(), marked);
-    EXPECT_EQ(scandeck::testing::Slurp(h.folder.file(kAlertFileName)), marked ? key.text() + "\r\n" : "");
+TEST(HeardWindow, AlertMeAndRecordFollowTheirButtonsThroughAccessibleActionsEachInItsOwnFile) {
+  struct Mark {
+    const char* button;
+    const char* file;
+    const char* other_file;
+    HeardMarks& (*marks)(HeardSession&);
+  };
+  const Mark kinds[] = {
+      {"AlertBtn", kAlertFileName, kRecordMarksFileName, [](HeardSession& s) -> HeardMarks& { return s.marks(); }},
+      {"RecordBtn", kRecordMarksFileName, kAlertFileName, [](HeardSession& s) -> HeardMarks& { return s.recordMarks(); }},
+  };
+  for (const Mark& kind : kinds) {
+    TwoTalkgroups h;
+    h.window.table().setCurrentIndex(h.row("400-12"));
+    const HeardKey key{HeardKind::Talkgroup, "3", "400-12"};
+    const QString toggle = QAccessibleActionInterface::toggleAction(), press = QAccessibleActionInterface::pressAction();
+    const std::pair<QString, bool> steps[] = {{toggle, true}, {toggle, false}, {press, true}, {press, false}};
+    for (const auto& [action, marked] : steps) {
+      h.actions(kind.button)->doAction(action);
+      // A press is an animated click that lands on a timer.
+      EXPECT_TRUE(scandeck::testing::WaitUntil([&] { return kind.marks(h.session).marked(key) == marked; }, 5000))
+          << kind.button << action.toStdString() << marked;
+      h.window.refresh();  // as the next tick does
+      EXPECT_EQ(h.window.findChild<QPushButton*>(kind.button)->isChecked(), marked);
+      EXPECT_EQ(scandeck::testing::Slurp(h.folder.file(kind.file)), marked ? key.text() + "\r\n" : "");
+      EXPECT_FALSE(std::filesystem::exists(h.folder.file(kind.other_file))) << kind.button;
+    }
   }
+}
+
+TEST(HeardWindow, RecordNowAndTheRecordingsFolderGoToRecording) {
+  TwoTalkgroups h;
+  int pressed = 0;
+  bool on = false;
+  h.session.sources().recordNow = [&] { return ++pressed, on; };
+  h.session.sources().recordingsFolder = [&] { return h.folder.file("calls of 400-12"); };
+  h.window.findChild<QPushButton*>("RecordNowBtn")->click();
+  on = true;
+  h.window.findChild<QPushButton*>("RecordNowBtn")->click();
+  h.window.findChild<QPushButton*>("FolderBtn")->click();
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(pressed, 2);
+  // Only the press made while recording is off says so (after the press returns); the
+  // folder is made to be opened.
+  EXPECT_EQ(h.desktop.events,
+            (std::vector<std::string>{"link: " + QUrl::fromLocalFile(QString::fromStdString(h.folder.file("calls of 400-12")))
+                                                     .toString(QUrl::FullyEncoded)
+                                                     .toStdString(),
+                                      "warn Heard - ScanDeck: Recording is off: switch it on in Options > Recording..."}));
+  EXPECT_TRUE(std::filesystem::is_directory(h.folder.file("calls of 400-12")));
 }

@@ -6,6 +6,7 @@
 // falls short, and counts the controls seen.
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,7 +40,11 @@ inline std::vector<std::string> NamesMissingTheirCaption(QWidget* root, int& con
     caption = caption.trimmed();
     if (caption.endsWith(':')) caption.chop(1);
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-    const QString name = a ? a->text(QAccessible::Name) : QString();
+    QString name = a ? a->text(QAccessible::Name) : QString();
+    // On Linux Qt names a list box by its value and links its caption as its label,
+    // which is what a screen reader speaks first.
+    if (a && qobject_cast<QComboBox*>(w))
+      for (const auto& [label, relation] : a->relations(QAccessible::Label)) name += " " + label->text(QAccessible::Name);
     if (name.trimmed().isEmpty() || !name.contains(caption.trimmed()))
       missing.push_back(w->objectName().toStdString() + ": \"" + name.toStdString() + "\" lacks \"" +
                         caption.toStdString() + "\"");

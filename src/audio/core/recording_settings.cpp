@@ -7,9 +7,6 @@ namespace scandeck {
 
 namespace {
 
-constexpr long kMaxMegabytes = 100L * 1000 * 1000;  // 100 TB: past that it is a typo
-constexpr long kMaxDays = 36500;
-
 template <typename Int>
 void Number(std::string_view value, long low, long high, Int& out) {
   if (const auto n = NumberIn(value, low, high)) out = static_cast<Int>(*n);
@@ -29,9 +26,9 @@ void Apply(std::string_view key, std::string_view value, RecordingSettings& s) {
   else if (key == "min_ms") Number(value, 0, kMaxMinMs, s.minMs);
   else if (key == "max_minutes") Number(value, 1, kMaxSplitMinutes, s.maxMinutes);
   else if (key == "folder" && !value.empty()) s.folder = value;
-  else if (key == "quota_mb") Number(value, 0, kMaxMegabytes, s.quotaMb);
-  else if (key == "keep_days") Number(value, 0, kMaxDays, s.keepDays);
-  else if (key == "min_free_mb") Number(value, 0, kMaxMegabytes, s.minFreeMb);
+  else if (key == "quota_mb") Number(value, 0, kMaxRecordingMegabytes, s.quotaMb);
+  else if (key == "keep_days") Number(value, 0, kMaxKeepDays, s.keepDays);
+  else if (key == "min_free_mb") Number(value, 0, kMaxRecordingMegabytes, s.minFreeMb);
 }
 
 }  // namespace

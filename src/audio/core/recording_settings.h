@@ -18,6 +18,8 @@ inline constexpr int kMaxPrerollMs = 5000;
 inline constexpr int kMaxHangMs = 30000;
 inline constexpr int kMaxMinMs = 600000;
 inline constexpr int kMaxSplitMinutes = 240;
+inline constexpr long kMaxRecordingMegabytes = 100L * 1000 * 1000;  // 100 TB: past that it is a typo
+inline constexpr long kMaxKeepDays = 36500;
 
 struct RecordingSettings {
   bool record = false;

@@ -111,7 +111,7 @@ std::size_t HeardList::startActivity(HeardKey key, Millis at) {
   row.last = at;
   ++version_;
   if (marked_ && marked_(row.key) && alerts_.size() < kMaxPendingAlerts) alerts_.push_back({row.key});
-  if (call_listener_) call_listener_(row, true);
+  if (watch_) watch_(row, true, at);
   return slot;
 }
 
@@ -122,7 +122,7 @@ void HeardList::endActivity(std::size_t slot, Millis at) {
   row.closedTime += std::max(Millis{0}, at - row.since);
   row.last = at;
   ++version_;
-  if (call_listener_) call_listener_(row, false);
+  if (watch_) watch_(row, false, at);
 }
 
 Millis HeardList::activeTime(const HeardRow& row) const {

@@ -58,10 +58,11 @@ class HeardList final : public ActivityEvents {
 
   // Whether a key is marked "alert me"; nothing is marked without one.
   void setAlertRule(std::function<bool(const HeardKey&)> marked) { marked_ = std::move(marked); }
-  // Told of each activity as it starts and ends (`started` false), for publishing calls.
-  void setCallListener(std::function<void(const HeardRow&, bool started)> listener) {
-    call_listener_ = std::move(listener);
-  }
+  // Told of each activity as the list counts it, its start or its end (`started`
+  // false), and when it happened (a squelch opening is named by a later report):
+  // for publishing and recording calls.
+  using ActivityWatch = std::function<void(const HeardRow& row, bool started, Millis at)>;
+  void setActivityWatch(ActivityWatch watch) { watch_ = std::move(watch); }
 
   void squelchOpened(bool conventional) override;
   void squelchClosed() override;
@@ -108,7 +109,7 @@ class HeardList final : public ActivityEvents {
   std::uint64_t version_ = 0;
   std::size_t evicted_ = 0;
   std::function<bool(const HeardKey&)> marked_;
-  std::function<void(const HeardRow&, bool)> call_listener_;
+  ActivityWatch watch_;
   std::vector<HeardAlert> alerts_;
 };
 

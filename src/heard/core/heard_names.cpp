@@ -79,7 +79,7 @@ Failure NameHeardEntry(const HeardKey& key, std::string_view type, std::string_v
   return failure;
 }
 
-bool AlertMarks::set(const HeardKey& key, bool on) {
+bool HeardMarks::set(const HeardKey& key, bool on) {
   if (!on) {
     keys_.erase(key.text());
     return true;
@@ -89,7 +89,7 @@ bool AlertMarks::set(const HeardKey& key, bool on) {
   return true;
 }
 
-void AlertMarks::Load(const std::string& path) {
+void HeardMarks::Load(const std::string& path) {
   keys_.clear();
   std::ifstream in(path, std::ios::binary);
   constexpr std::size_t kMaxLine = 64;
@@ -116,7 +116,7 @@ void AlertMarks::Load(const std::string& path) {
   }
 }
 
-Failure AlertMarks::Save(const std::string& path) const {
+Failure HeardMarks::Save(const std::string& path) const {
   std::string text;
   for (const std::string& key : keys_) text += key + "\r\n";
   return WriteFileAtomically(path, text);

@@ -37,10 +37,11 @@ Failure NameHeardEntry(const HeardKey& key, std::string_view type, std::string_v
                        FreqDirectory& channels, RecordFile& freq_file, IdDirectory& talkgroups,
                        RecordFile& id_file);
 
-// The channels and talkgroups marked "alert me", kept in alerts.dat in the working
-// folder, one key a line.
+// Channels and talkgroups marked in the Heard window, kept in the working folder one
+// key a line: "alert me" in alerts.dat, "Record" in record.dat.
 inline constexpr const char* kAlertFileName = "alerts.dat";
-class AlertMarks {
+inline constexpr const char* kRecordMarksFileName = "record.dat";
+class HeardMarks {
  public:
   static constexpr std::size_t kMaxMarks = 1000;
   bool marked(const HeardKey& key) const { return keys_.count(key.text()) != 0; }
@@ -55,6 +56,7 @@ class AlertMarks {
  private:
   std::set<std::string> keys_;
 };
+using AlertMarks = HeardMarks;
 
 // The list as CSV: UTF-8 with a byte-order mark, CRLF line ends, a header row,
 // fields quoted where they hold a comma, a quote or a line break. Times are local.

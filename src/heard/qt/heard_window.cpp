@@ -9,7 +9,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QSettings>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <filesystem>
 
 #include "common/core/safe_write.h"
 #include "common/core/type_codes.h"
@@ -121,6 +123,10 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   HeardTable->horizontalHeader()->setSectionResizeMode(HeardModel::Name, QHeaderView::Stretch);
   AlertBtn = Named(new QPushButton("&Alert me", this), "AlertBtn", "Alert me");
   AlertBtn->setCheckable(true);
+  RecordBtn = Named(new QPushButton("&Record", this), "RecordBtn", "Record, when recording takes only marked calls");
+  RecordBtn->setCheckable(true);
+  RecordNowBtn = Named(new QPushButton("Record n&ow", this), "RecordNowBtn", "Record now, the call in progress from its start");
+  FolderBtn = Named(new QPushButton("Open recor&dings folder", this), "FolderBtn", "Open recordings folder");
   NameBtn = Named(new QPushButton("&Name...", this), "NameBtn", "Name...");
   ExportBtn = Named(new QPushButton("E&xport CSV...", this), "ExportBtn", "Export CSV...");
   CloseBtn = Named(new QPushButton("Close", this), "CloseBtn", "Close");
@@ -131,7 +137,8 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   for (QWidget* w : std::initializer_list<QWidget*>{UnnamedChk, ChannelsChk, TalkgroupsChk, find_label, FindBox}) filters->addWidget(w);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(AlertLbl, 1);
-  for (QWidget* w : std::initializer_list<QWidget*>{AlertBtn, NameBtn, ExportBtn, CloseBtn}) buttons->addWidget(w);
+  for (QWidget* w : std::initializer_list<QWidget*>{AlertBtn, RecordBtn, RecordNowBtn, FolderBtn, NameBtn, ExportBtn, CloseBtn})
+    buttons->addWidget(w);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(filters);
   layout->addWidget(HeardTable, 1);
@@ -148,6 +155,9 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   });
   connect(HeardTable->selectionModel(), &QItemSelectionModel::selectionChanged, this, &HeardWindow::updateAlertButton);
   connect(AlertBtn, &QPushButton::toggled, this, &HeardWindow::AlertBtn_Toggled);
+  connect(RecordBtn, &QPushButton::toggled, this, &HeardWindow::RecordBtn_Toggled);
+  connect(RecordNowBtn, &QPushButton::clicked, this, &HeardWindow::RecordNowBtn_Click);
+  connect(FolderBtn, &QPushButton::clicked, this, &HeardWindow::FolderBtn_Click);
   connect(NameBtn, &QPushButton::clicked, this, [this] { requestName(HeardTable->currentIndex()); });
   connect(ExportBtn, &QPushButton::clicked, this, [this] {
     const QString path = QFileDialog::getSaveFileName(this, "Export Heard list", ToQt(sources_.folder) + "/heard.csv",
@@ -191,18 +201,41 @@ void HeardWindow::updateAlertButton() {
   const HeardRow* row = selectedRow();
   AlertBtn->setEnabled(row != nullptr);
   NameBtn->setEnabled(row != nullptr);
+  RecordBtn->setEnabled(row != nullptr && sources_.recordMarks);
   const QSignalBlocker shown_only(AlertBtn);  // showing a row's mark is not marking it
   AlertBtn->setChecked(row && marks_.marked(row->key));
+  const QSignalBlocker record_shown_only(RecordBtn);
+  RecordBtn->setChecked(row && sources_.recordMarks && sources_.recordMarks->marked(row->key));
 }
 
-void HeardWindow::AlertBtn_Toggled(bool on) {
+void HeardWindow::AlertBtn_Toggled(bool on) { markRow(marks_, kAlertFileName, on, "alerts"); }
+
+void HeardWindow::RecordBtn_Toggled(bool on) {
+  if (sources_.recordMarks) markRow(*sources_.recordMarks, kRecordMarksFileName, on, "marks for recording");
+}
+
+void HeardWindow::markRow(HeardMarks& marks, const char* file, bool on, const char* what) {
   const HeardRow* row = selectedRow();
-  if (!row || marks_.marked(row->key) == on) return;
-  if (!marks_.set(row->key, on))
-    warnLater("No more than 1000 alerts can be kept.");
-  else if (const Failure failure = marks_.Save(sources_.folder + "/" + kAlertFileName))
-    warnLater("The alerts could not be saved: " + failure.description);
+  if (!row || marks.marked(row->key) == on) return;
+  if (!marks.set(row->key, on))
+    warnLater("No more than 1000 " + std::string(what) + " can be kept.");
+  else if (const Failure failure = marks.Save(sources_.folder + "/" + file))
+    warnLater("The " + std::string(what) + " could not be saved: " + failure.description);
   refresh();  // a refused mark unticks the button again
+}
+
+void HeardWindow::RecordNowBtn_Click() {
+  if (!sources_.recordNow || !sources_.recordNow())
+    warnLater("Recording is off: switch it on in Options > Recording...");
+}
+
+void HeardWindow::FolderBtn_Click() {
+  if (!sources_.recordingsFolder) return;
+  const std::string folder = sources_.recordingsFolder();
+  std::error_code ignored;  // a folder that cannot be made is for the file manager to say
+  std::filesystem::create_directories(folder, ignored);
+  const QUrl link = QUrl::fromLocalFile(QString::fromLocal8Bit(folder.data(), static_cast<qsizetype>(folder.size())));
+  sources_.desktop.openLink(link.toString(QUrl::FullyEncoded).toStdString());
 }
 
 // A message box runs an event loop of its own, in which this window (and the control
@@ -279,6 +312,8 @@ HeardSession::HeardSession(const Clock& clock, HeardSources sources, AlertNotifi
       owner_(owner),
       list_(clock, QDateTime::currentMSecsSinceEpoch()) {
   marks_.Load(sources_.folder + "/" + kAlertFileName);
+  record_marks_.Load(sources_.folder + "/" + kRecordMarksFileName);
+  sources_.recordMarks = &record_marks_;
   list_.setAlertRule([this](const HeardKey& key) { return marks_.marked(key); });
 }
 

@@ -36,6 +36,11 @@ struct HeardSources {
   std::function<void(HeardKind kind, int bank)> openDirectory;
   // Called after a name was saved, so the main display can show it.
   std::function<void()> renamed;
+  // Call recording: "Record now" (false while recording is off) and the recordings
+  // folder. The session adds its "Record" marks.
+  std::function<bool()> recordNow{};
+  std::function<std::string()> recordingsFolder{};
+  HeardMarks* recordMarks = nullptr;
 };
 
 // "Name Entry": the type and name of one directory entry. Opened with open() and
@@ -78,6 +83,10 @@ class HeardWindow final : public QWidget {
   // "Alert me" follows the button's state however it changed: a click, a key, or an
   // assistive tool's press or toggle action.
   void AlertBtn_Toggled(bool on);
+  void RecordBtn_Toggled(bool on);
+  void RecordNowBtn_Click();
+  void FolderBtn_Click();
+  void markRow(HeardMarks& marks, const char* file, bool on, const char* what);
   void requestName(const QModelIndex& view_index);
   void saveName(const HeardKey& key, const std::string& type, const std::string& name);
   void warnLater(std::string text);
@@ -93,6 +102,9 @@ class HeardWindow final : public QWidget {
   QLineEdit* FindBox;
   QTableView* HeardTable;
   QPushButton* AlertBtn;
+  QPushButton* RecordBtn;
+  QPushButton* RecordNowBtn;
+  QPushButton* FolderBtn;
   QPushButton* NameBtn;
   QPushButton* ExportBtn;
   QPushButton* CloseBtn;
@@ -108,6 +120,9 @@ class HeardSession {
   ~HeardSession();
   HeardList& list() { return list_; }
   AlertMarks& marks() { return marks_; }
+  // Marked "Record": recorded when recording takes only marked ones.
+  HeardMarks& recordMarks() { return record_marks_; }
+  HeardSources& sources() { return sources_; }
   // Each tick: alerts go out, the window follows the list.
   void tick();
   HeardWindow& show();
@@ -120,6 +135,7 @@ class HeardSession {
   QWidget* owner_;
   HeardList list_;
   AlertMarks marks_;
+  HeardMarks record_marks_;
   QPointer<HeardWindow> window_;
   std::uint64_t shown_version_ = 0;
   std::chrono::milliseconds shown_at_{0};

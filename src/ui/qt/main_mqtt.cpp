@@ -13,7 +13,6 @@
 namespace scandeck {
 
 void MainWindow::startMqtt(const MqttSettings& settings) {
-  heard_->list().setCallListener(nullptr);
   mqtt_.reset();
   if (!settings.enabled) return;
   std::vector<std::string> captions;
@@ -22,7 +21,6 @@ void MainWindow::startMqtt(const MqttSettings& settings) {
     core_.Button_Click(kPanelKeys[key].button);
     render();
   });
-  heard_->list().setCallListener([this](const HeardRow& row, bool started) { publishCall(row, started); });
 }
 
 QString MainWindow::applyMqtt(const MqttSettings& settings) {

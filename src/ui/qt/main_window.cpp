@@ -54,7 +54,10 @@ constexpr double kFrameHeight = kMainHeightPanelHidden - kPanelHeight;
 }  // namespace
 
 MainWindow::MainWindow(MainCore& core, QWidget* parent)
-    : QMainWindow(parent), core_(core), integrations_(core.path(kIntegrationsFileName), clock_) {
+    : QMainWindow(parent),
+      core_(core),
+      integrations_(core.path(kIntegrationsFileName), clock_),
+      recording_(core.path(kRecordingFileName), core.folder()) {
   setObjectName("main");
   setWindowTitle(contact::kProgramTitle);
   setWindowIcon(QIcon(pictures::AppIcon(64)));
@@ -67,10 +70,18 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
                    [this] {
                      core_.RefreshNames();
                      render();
-                   }},
+                   },
+                   [this] { return recording_.recordNow(); }, [this] { return recording_.recordingsFolder(); }},
       notifier_, this);
   core_.setActivityEvents(&heard_->list());
+  heard_->list().setActivityWatch([this](const HeardRow& row, bool started, Millis at) {
+    publishCall(row, started);
+    recordActivity(row.key, started, at);
+  });
   buildMenus();
+  RecordNowMnu->setEnabled(false);
+  connect(&recording_, &Recording::statusChanged, this,
+          [this] { RecordNowMnu->setEnabled(recording_.capture() != nullptr); });
 
   auto* client = new QWidget(this);
   client->setObjectName("client");
@@ -95,7 +106,7 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-  heard_->list().setCallListener(nullptr);
+  heard_->list().setActivityWatch(nullptr);
   core_.setActivityEvents(nullptr);
 }
 
@@ -173,6 +184,8 @@ void MainWindow::buildMenus() {
   buildAnnounceMenu(options);
   options->addSeparator();
   IntegrationsMnu = add(options, "&Integrations...", "IntegrationsMnu", [this] { IntegrationsMnu_Click(); });
+  RecordingMnu = add(options, "&Recording...", "RecordingMnu", [this] { RecordingMnu_Click(); });
+  RecordNowMnu = add(options, "Record Call &Now", "RecordNowMnu", [this] { RecordNowMnu_Click(); });
 
   auto* help = menuBar()->addMenu("  &Help  ");
   help->setObjectName("HelpMenu");
@@ -279,6 +292,7 @@ void MainWindow::Form_Load() {
   core_.Form_Load();
   integrations_.load();
   startMqtt(ReadMqttFile(core_.path(kMqttFileName), FromQt(QSysInfo::machineHostName())));
+  recording_.load();
   applyWindowSize();
   MainTimer.start();
   render();

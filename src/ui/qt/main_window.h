@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "announce/core/announcements.h"
+#include "audio/qt/recording.h"
 #include "common/core/clock.h"
 #include "heard/qt/heard_window.h"
 #include "integrations/qt/integrations.h"
@@ -40,6 +41,7 @@ class HelpCenterTuning;
 class Log;
 class PrintFrm;
 class IntegrationsWindow;
+class RecordingWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -93,6 +95,10 @@ class MainWindow : public QMainWindow {
   void IntegrationsMnu_Click();
   // Stream title, overlay file and rig port, fed the status after every tick.
   Integrations& integrations() { return integrations_; }
+  // Call recording (main_recording.cpp): every call the Heard list counts goes to it.
+  Recording& recording() { return recording_; }
+  void RecordingMnu_Click();
+  void RecordNowMnu_Click();
   // Announcements (main_announce.cpp).
   void AnnounceMnu_Click(AnnounceChoice choice);
   const SpokenNotice& notice() const { return *notice_; }
@@ -147,6 +153,8 @@ class MainWindow : public QMainWindow {
   QAction* MonitorMode;
   QAction* Mute;
   QAction* IntegrationsMnu;
+  QAction* RecordingMnu;
+  QAction* RecordNowMnu;
   QAction* Aboutit;
 
   // Status display
@@ -220,6 +228,9 @@ class MainWindow : public QMainWindow {
   void addMqttPart(IntegrationsWindow* window);
   void publishCall(const HeardRow& row, bool started);
   std::unique_ptr<MqttService> mqtt_;
+  Recording recording_;
+  QPointer<RecordingWindow> recording_window_;
+  void recordActivity(const HeardKey& key, bool started, Millis at);
   QPixmap squelch_picture_;
   QPixmap talkgroup_picture_;
   void buildAnnounceMenu(QMenu* options);

@@ -1,0 +1,73 @@
+#include "audio/qt/recording.h"
+
+#include <QFileInfo>
+
+#include "audio/core/recording_store.h"
+#include "common/qt/qt_text.h"
+
+namespace scandeck {
+
+Recording::Recording(std::string settings_path, std::string working_folder, QObject* parent)
+    : QObject(parent), path_(std::move(settings_path)), folder_(std::move(working_folder)) {}
+
+Recording::~Recording() = default;
+
+void Recording::load() {
+  settings_ = ReadRecordingFile(path_);
+  start();
+}
+
+QString Recording::apply(const RecordingSettings& settings) {
+  const Failure failure = WriteRecordingFile(path_, settings);
+  if (failure) return ToQt(failure.description);
+  settings_ = settings;
+  start();
+  return {};
+}
+
+void Recording::start() {
+  capture_.reset();
+  notice_.clear();
+  if (settings_.record) {
+    capture_ = std::make_unique<CallCapture>(settings_, folder_);
+    connect(capture_.get(), &CallCapture::reported, this, [this] {
+      const QStringList notices = capture_->takeNotices();
+      if (!notices.isEmpty()) notice_ = notices.back();
+      emit statusChanged();
+    });
+  }
+  emit statusChanged();
+}
+
+void Recording::callStarted(const CallInfo& call, bool marked, std::chrono::milliseconds ago) {
+  if (capture_) capture_->callStarted(call, marked, ago);
+}
+
+void Recording::callEnded(std::chrono::milliseconds ago) {
+  if (capture_) capture_->callEnded(ago);
+}
+
+bool Recording::recordNow() {
+  if (!capture_) return false;
+  capture_->recordNow();
+  return true;
+}
+
+std::string Recording::recordingsFolder() const { return StoreOptionsFrom(settings_, folder_, 0).folder; }
+
+QString Recording::statusLine() const {
+  if (!capture_) return "Recording is off";
+  const CaptureReport& r = capture_->report();
+  QStringList parts;
+  if (!r.problem.isEmpty()) parts << r.problem;
+  else if (r.recording) parts << "Recording now";
+  else if (r.input.isEmpty()) parts << "Opening the input";
+  else parts << "Waiting for a call";
+  if (!r.lastFile.isEmpty()) parts << "last file " + QFileInfo(r.lastFile).fileName();
+  if (r.freeBytes) parts << QString("%1 MB free").arg(*r.freeBytes / kMegabyte);
+  if (r.silent.value_or(false)) parts << "the input is silent: check the cable and the input device";
+  else if (!notice_.isEmpty() && notice_ != r.problem) parts << notice_;
+  return parts.join("; ");
+}
+
+}  // namespace scandeck

@@ -1,0 +1,56 @@
+#pragma once
+// Call recording for the whole run: recording.ini, and the capture while it is
+// switched on. Nothing of the sound system is made while record=0; a change of the
+// settings ends the capture (its open file kept or discarded by the rules) and
+// starts a new one.
+#include <QObject>
+#include <QString>
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "audio/core/recording_names.h"
+#include "audio/core/recording_settings.h"
+#include "audio/qt/call_capture.h"
+
+namespace scandeck {
+
+class Recording final : public QObject {
+  Q_OBJECT
+ public:
+  Recording(std::string settings_path, std::string working_folder, QObject* parent = nullptr);
+  ~Recording() override;
+
+  // Reads recording.ini and starts capturing when it says so.
+  void load();
+  const RecordingSettings& settings() const { return settings_; }
+  // The window's new settings: written to the file, then the capture restarted.
+  // Returns why the file could not be written, or empty.
+  QString apply(const RecordingSettings& settings);
+
+  void callStarted(const CallInfo& call, bool marked, std::chrono::milliseconds ago = {});
+  void callEnded(std::chrono::milliseconds ago = {});
+  // "Record now": keeps the call in progress from its start. False while off.
+  bool recordNow();
+
+  // Where the recordings go (folder= taken from the working folder).
+  std::string recordingsFolder() const;
+  // Null while recording is off.
+  const CallCapture* capture() const { return capture_.get(); }
+  // One line: recording now or waiting, the last file, the space left, the newest notice.
+  QString statusLine() const;
+
+ signals:
+  void statusChanged();
+
+ private:
+  void start();
+
+  std::string path_;
+  std::string folder_;
+  RecordingSettings settings_;
+  std::unique_ptr<CallCapture> capture_;
+  QString notice_;
+};
+
+}  // namespace scandeck

@@ -1,0 +1,111 @@
+// Options > Recording...: its controls, OK writing recording.ini whole, Cancel and
+// Escape writing nothing, and no capture made while recording stays off.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "audio/core/recording_settings.h"
+#include "audio/qt/recording_window.h"
+#include "support/accessible_names.h"
+#include "support/app.h"
+
+using namespace scandeck;
+using scandeck::testing::Slurp;
+
+namespace {
+
+struct App : scandeck::testing::App {
+  App() { load(); }
+  RecordingWindow* open() {
+    action("RecordingMnu")->trigger();
+    return window->findChild<RecordingWindow*>("Recording");
+  }
+  std::string ini() { return Slurp(folder.file(kRecordingFileName)); }
+};
+
+template <typename T>
+T* Control(QWidget* w, const char* name) {
+  T* control = w->findChild<T*>(name);
+  EXPECT_NE(control, nullptr) << name;
+  return control;
+}
+
+}  // namespace
+
+TEST(RecordingWindow, ControlsAreNamedAndCaptionedAndNothingIsCapturedWhileOff) {
+  App app;
+  EXPECT_EQ(app.window->recording().capture(), nullptr);
+  EXPECT_FALSE(app.action("RecordNowMnu")->isEnabled());
+  RecordingWindow* w = app.open();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_FALSE(w->isModal());
+  for (const char* name : {"RecordChk", "InputCmb", "LevelBar", "LevelLbl", "WhatAllOpt", "WhatMarkedOpt", "WhatUnnamedOpt",
+                           "WhatOffOpt", "FormatCmb", "FolderBox", "BrowseCmd", "PrerollBox", "HangBox", "MinBox", "MaxBox",
+                           "QuotaBox", "KeepBox", "MinFreeBox", "StatusLbl", "OkCmd", "CancelCmd"})
+    Control<QWidget>(w, name);
+  int controls = 0;
+  EXPECT_EQ(scandeck::testing::NamesMissingTheirCaption(w, controls), std::vector<std::string>{});
+  EXPECT_GE(controls, 15);
+  // The defaults are shown, the input is the system's own, the status says it is off.
+  EXPECT_EQ(Control<QComboBox>(w, "InputCmb")->currentIndex(), 0);
+  EXPECT_TRUE(Control<QRadioButton>(w, "WhatAllOpt")->isChecked());
+  EXPECT_EQ(Control<QSpinBox>(w, "PrerollBox")->value(), 500);
+  EXPECT_EQ(Control<QLabel>(w, "StatusLbl")->text(), "Recording is off");
+  EXPECT_EQ(Control<QLabel>(w, "LevelLbl")->text(), "No input open");
+  // Only the chosen option of the group is a Tab stop.
+  EXPECT_EQ(Control<QRadioButton>(w, "WhatMarkedOpt")->focusPolicy(), Qt::ClickFocus);
+
+  QTest::keyClick(w, Qt::Key_Escape);
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(app.ini(), "");
+}
+
+TEST(RecordingWindow, OkWritesEverySettingAndCancelNothing) {
+  struct Row {
+    const char* option;
+    const char* what;
+    int format;
+  };
+  for (const Row& row : {Row{"WhatAllOpt", "all", 1}, Row{"WhatMarkedOpt", "marked", 0},
+                         Row{"WhatUnnamedOpt", "unnamed", 1}, Row{"WhatOffOpt", "off", 0}}) {
+    App app;
+    RecordingWindow* w = app.open();
+    ASSERT_NE(w, nullptr);
+    Control<QRadioButton>(w, row.option)->click();
+    Control<QComboBox>(w, "FormatCmb")->setCurrentIndex(row.format);
+    Control<QLineEdit>(w, "FolderBox")->setText("  /srv/calls ");
+    Control<QSpinBox>(w, "PrerollBox")->setValue(750);
+    Control<QSpinBox>(w, "HangBox")->setValue(3000);
+    Control<QSpinBox>(w, "MinBox")->setValue(250);
+    Control<QSpinBox>(w, "MaxBox")->setValue(20);
+    Control<QSpinBox>(w, "QuotaBox")->setValue(0);
+    Control<QSpinBox>(w, "KeepBox")->setValue(7);
+    Control<QSpinBox>(w, "MinFreeBox")->setValue(100);
+    Control<QPushButton>(w, "CancelCmd")->click();
+    EXPECT_EQ(app.ini(), "") << row.what;
+
+    w = app.open();
+    ASSERT_NE(w, nullptr);
+    // Reopened, it shows what is saved, not what was cancelled.
+    EXPECT_EQ(Control<QSpinBox>(w, "PrerollBox")->value(), 500);
+    Control<QRadioButton>(w, row.option)->click();
+    Control<QComboBox>(w, "FormatCmb")->setCurrentIndex(row.format);
+    Control<QLineEdit>(w, "FolderBox")->setText("  /srv/calls ");
+    Control<QSpinBox>(w, "KeepBox")->setValue(7);
+    Control<QPushButton>(w, "OkCmd")->click();
+    EXPECT_FALSE(w->isVisible());
+    const std::string format = row.format == 1 ? "wav" : "opus";
+    EXPECT_EQ(app.ini(), "record=0\ninput=\nwhat=" + std::string(row.what) + "\nformat=" + format +
+                             "\npreroll_ms=500\nhang_ms=2000\nmin_ms=500\nmax_minutes=10\nfolder=/srv/calls\n"
+                             "quota_mb=2048\nkeep_days=7\nmin_free_mb=500\n");
+    EXPECT_EQ(app.window->recording().settings(), ReadRecordingFile(app.folder.file(kRecordingFileName)));
+    EXPECT_EQ(app.window->recording().capture(), nullptr);
+  }
+}
