@@ -316,8 +316,6 @@ TEST(RecordingNames, FileNamesAndFolders) {
   for (const char* theirs : {"notes.opus", "07-05-09_tg-1-100_Fire.mp3", "7-05-09_tg-1-100_x.opus",
                              "07-05-09_xx-1_Fire.opus", "07-05-09_tg-1-100_Fire.opus.part"})
     EXPECT_FALSE(IsRecordingName(theirs)) << theirs;
-  EXPECT_TRUE(IsRecordingName("07-05-09_tg-1-100_Fire.opus.part", true));
-  EXPECT_FALSE(IsRecordingName("07-05-09_tg-1-100_Fire.opus", true));
   EXPECT_FALSE(IsDayFolderName("2026-02-30"));
 
   // The system's zone: whatever it is, the offset is what makes local time from UTC.
