@@ -4,15 +4,13 @@
 
 #include <filesystem>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "app/core/setup.h"
 #include "link/core/com_links.h"
 #include "link/core/port_holders.h"
 #include "link/core/serial_devices.h"
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 using namespace scandeck;
 namespace fs = std::filesystem;
@@ -99,27 +97,10 @@ TEST(ComLinks, LinkingCreatesOrReplacesOnlyALink) {
 }
 
 namespace {
-// What the setup window says of port 2, as an ordinary user: root passes every
-// folder's permissions, so as root the look is taken by a child running as nobody.
+// What the setup window says of port 2, as an ordinary user.
 std::string OpensTextAsUser(const std::string& folder) {
-  if (::geteuid() != 0) return PortOpensText(2, TargetOfPort(2, folder));
-  int out[2];
-  if (::pipe(out) != 0) return "no pipe";
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(out[0]);
-    std::string text = ::setgid(65534) == 0 && ::setuid(65534) == 0 ? PortOpensText(2, TargetOfPort(2, folder))
-                                                                     : "cannot become nobody";
-    if (::write(out[1], text.data(), text.size()) < 0) _exit(2);
-    _exit(0);
-  }
-  ::close(out[1]);
-  std::string text;
-  char buffer[512];
-  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
-  ::close(out[0]);
-  ::waitpid(child, nullptr, 0);
-  return text;
+  return scandeck::testing::RunUnprivileged([&] { return PortOpensText(2, TargetOfPort(2, folder)); })
+      .value_or("cannot become nobody");
 }
 }  // namespace
 

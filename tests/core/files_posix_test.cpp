@@ -12,7 +12,6 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "audio/core/call_index.h"
@@ -21,8 +20,10 @@
 #include "directory/core/id_directory.h"
 #include "integrations/core/integration_settings.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 using namespace scandeck;
+using scandeck::testing::RunUnprivileged;
 using scandeck::testing::Slurp;
 using scandeck::testing::Spit;
 using scandeck::testing::TempDir;
@@ -33,25 +34,6 @@ namespace {
 FreqChannel Channel(const char* frequency, const char* type, std::string name, const char* delay,
                     const char* lockout, const char* mode) {
   return {0, frequency, type, std::move(name), delay, lockout, mode, 0, 0, 0};
-}
-
-// Runs `body` where file permissions apply: as root, in a child dropped to "nobody".
-// The body returns a summary of what it saw; nullopt when privileges cannot be dropped.
-std::optional<std::string> RunUnprivileged(const std::function<std::string()>& body) {
-  if (::geteuid() != 0) return body();
-  int fds[2];
-  if (::pipe(fds) != 0) return std::nullopt;
-  if (::fork() == 0) {
-    const std::string summary = (::setgid(65534) == 0 && ::setuid(65534) == 0) ? body() : "";
-    ::_exit(::write(fds[1], summary.data(), summary.size()) >= 0 ? 0 : 1);
-  }
-  ::close(fds[1]);
-  std::string summary;
-  char buffer[256];
-  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) summary.append(buffer, static_cast<std::size_t>(n));
-  ::close(fds[0]);
-  ::wait(nullptr);
-  return summary.empty() ? std::nullopt : std::optional(summary);
 }
 
 // Runs `body` with files limited to `bytes`, as on a disk that fills up there.

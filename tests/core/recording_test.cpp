@@ -22,6 +22,7 @@
 #include "support/temp_dir.h"
 
 using namespace scandeck;
+using namespace std::string_literals;
 using scandeck::testing::Slurp;
 using scandeck::testing::Spit;
 using scandeck::testing::TempDir;
@@ -192,10 +193,9 @@ TEST(CallRules, FilesFollowTheCallsOnTheCaptureTimeline) {
 TEST(CallRules, ReportsStampedAheadOfOrBehindTheAudioLandWhereTheyWereStamped) {
   for (const long offset : {-300L, 0L, 300L, 1900L}) {
     const auto files = Script({}, {{1000, 'S'}, {1800, 'E'}}, 6000, offset);
-    EXPECT_EQ(Describe(files), "500+1300k1 ") << offset;
-    ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(files[0].startEpoch, kEpoch + 500) << "the file starts a pre-roll before the report";
-    EXPECT_EQ(files[0].endEpoch, kEpoch + 1800);
+    ASSERT_EQ(Describe(files), "500+1300k1 ") << offset;
+    // The file starts a pre-roll before the report.
+    EXPECT_EQ(std::pair(files[0].startEpoch, files[0].endEpoch), std::pair(kEpoch + 500, kEpoch + 1800));
   }
 }
 
@@ -316,8 +316,6 @@ TEST(RecordingNames, FileNamesAndFolders) {
   for (const char* theirs : {"notes.opus", "07-05-09_tg-1-100_Fire.mp3", "7-05-09_tg-1-100_x.opus",
                              "07-05-09_xx-1_Fire.opus", "07-05-09_tg-1-100_Fire.opus.part"})
     EXPECT_FALSE(IsRecordingName(theirs)) << theirs;
-  EXPECT_TRUE(IsRecordingName("07-05-09_tg-1-100_Fire.opus.part", true));
-  EXPECT_FALSE(IsRecordingName("07-05-09_tg-1-100_Fire.opus", true));
   EXPECT_FALSE(IsDayFolderName("2026-02-30"));
 
   // The system's zone: whatever it is, the offset is what makes local time from UTC.
@@ -337,7 +335,6 @@ TEST(AudioFiles, WavBytesAreRiffWithTheTagsAndPatchedSizes) {
   const std::int16_t samples[] = {1, -2, 32767};
   ASSERT_FALSE(wav->write(samples, 3));
   ASSERT_FALSE(wav->finish());
-  using namespace std::string_literals;
   const std::string expected =
       "RIFF\xDE\0\0\0WAVE"s
       "fmt \x10\0\0\0\x01\0\x01\0\x80\x3E\0\0\x00\x7D\0\0\x02\0\x10\0"s
@@ -418,7 +415,20 @@ struct StoreRig {
     options.minFreeBytes = 500 * kMegabyte;
   }
   RecordingStore store() { return RecordingStore(options, disk, Zone(3600), [this] { return now; }); }
-  std::string day(const char* name) const { return options.folder + "/" + name; }
+  std::string day(const std::string& name) const { return options.folder + "/" + name; }
+  void place(const std::string& name, const std::string& bytes = "x") const {
+    fs::create_directories(fs::path(day(name)).parent_path());
+    Spit(day(name), bytes);
+  }
+  // What the folder holds (relative paths), only what `keep` accepts.
+  std::set<std::string> names(bool (*keep)(const std::string&) = nullptr) const {
+    std::set<std::string> out;
+    std::error_code ec;
+    for (const auto& e : fs::recursive_directory_iterator(options.folder, ec))
+      if (const auto name = fs::relative(e.path(), options.folder).generic_string(); !keep || keep(name))
+        out.insert(name);
+    return out;
+  }
 };
 
 // A call at `start_ms`..`end_ms` on an 8 kHz capture that began at kEpoch.
@@ -440,14 +450,6 @@ std::uint32_t DataBytes(const std::string& path) {
   return at + 8 + size == bytes.size() ? size : 0;
 }
 
-std::set<std::string> Names(const std::string& folder) {
-  std::set<std::string> out;
-  std::error_code ec;
-  for (const auto& e : fs::recursive_directory_iterator(folder, ec))
-    out.insert(fs::relative(e.path(), folder).generic_string());
-  return out;
-}
-
 }  // namespace
 
 TEST(RecordingStoreFiles, KeptCallsAreRenamedAndIndexedInTheirDayFolder) {
@@ -463,7 +465,7 @@ TEST(RecordingStoreFiles, KeptCallsAreRenamedAndIndexedInTheirDayFolder) {
   Call(recorder, Talkgroup("200"), 3000, 3200);              // too short
   Call(recorder, channel, 4000, 5000);
   Feed(recorder, 8 * 8000);
-  EXPECT_EQ(Names(rig.options.folder),
+  EXPECT_EQ(rig.names(),
             (std::set<std::string>{"2026-03-10", "2026-03-10/00-00-00_tg-1-100_Fire-EMS.wav",
                                    "2026-03-10/00-00-00_tg-1-100_Fire-EMS_2.wav",
                                    "2026-03-10/00-00-03_ch-154.4300_unnamed.wav", "2026-03-10/calls.csv"}));
@@ -484,16 +486,13 @@ TEST(RecordingStoreFiles, KeptCallsAreRenamedAndIndexedInTheirDayFolder) {
 TEST(RecordingStoreFiles, StartUpRemovesOnlyItsOwnUnfinishedFiles) {
   StoreRig rig;
   const std::string ours = "2026-03-09/10-00-00_tg-1-100_Fire.opus";
-  for (const std::string& name : std::vector<std::string>{ours, ours + ".part", "2026-03-09/calls.csv.tmp",
-                                                          "2026-03-09/notes.part",
-                                                          "misc/10-00-00_tg-1-100_Fire.opus.part",
-                                                          "2026-13-01/10-00-00_tg-1-100_Fire.opus.part"}) {
-    fs::create_directories(fs::path(rig.day(name.c_str())).parent_path());
-    Spit(rig.day(name.c_str()), "x");
-  }
+  for (const std::string& name : {ours, ours + ".part", "2026-03-09/calls.csv.tmp"s, "2026-03-09/notes.part"s,
+                                  "misc/10-00-00_tg-1-100_Fire.opus.part"s,
+                                  "2026-13-01/10-00-00_tg-1-100_Fire.opus.part"s})
+    rig.place(name);
   RecordingStore store = rig.store();
   store.startUp();
-  EXPECT_EQ(Names(rig.options.folder),
+  EXPECT_EQ(rig.names(),
             (std::set<std::string>{"2026-03-09", ours, "2026-03-09/notes.part", "misc",
                                    "misc/10-00-00_tg-1-100_Fire.opus.part", "2026-13-01",
                                    "2026-13-01/10-00-00_tg-1-100_Fire.opus.part"}));
@@ -518,21 +517,15 @@ TEST(RecordingStoreFiles, QuotaAndAgeEvictTheOldestRecordingsOnly) {
   };
   for (const auto& t : cases) {
     StoreRig rig;
-    for (const std::string& name : {a, b, c, d}) {
-      fs::create_directories(fs::path(rig.day(name.c_str())).parent_path());
-      Spit(rig.day(name.c_str()), std::string(kMegabyte, 'x'));
-    }
-    Spit(rig.day("2026-03-01/calls.csv"), "rows");
-    Spit(rig.day("2026-03-05/calls.csv"), "rows");
-    Spit(rig.day("2026-03-05/mine.txt"), "not a recording");
+    for (const std::string& name : {a, b, c, d}) rig.place(name, std::string(kMegabyte, 'x'));
+    for (const char* other : {"2026-03-01/calls.csv", "2026-03-05/calls.csv", "2026-03-05/mine.txt"}) rig.place(other);
     rig.options.quotaBytes = t.quota;
     rig.options.keepDays = t.keepDays;
     RecordingStore store = rig.store();
     store.startUp();
-    std::set<std::string> left;
-    for (const std::string& name : Names(rig.options.folder))
-      if (IsRecordingName(fs::path(name).filename().string())) left.insert(name);
-    EXPECT_EQ(left, t.left) << t.quota << " " << t.keepDays;
+    EXPECT_EQ(rig.names([](const std::string& name) { return IsRecordingName(fs::path(name).filename().string()); }),
+              t.left)
+        << t.quota << " " << t.keepDays;
     EXPECT_EQ(fs::exists(rig.day("2026-03-01")), t.left.count(a) + t.left.count(b) > 0)
         << "a day folder emptied of recordings goes with its calls.csv";
     EXPECT_TRUE(fs::exists(rig.day("2026-03-05/mine.txt")));
@@ -565,10 +558,7 @@ TEST(RecordingStoreFiles, LowSpaceStopsRecordingOnceAndResumes) {
   EXPECT_EQ(store.takeNotices(),
             (std::vector<std::string>{"Recording resumed: 500 MB or more free again",
                                       "Recording stopped: less than 500 MB free on the recordings' disk"}));
-  std::set<std::string> wavs;
-  for (const std::string& name : Names(rig.options.folder))
-    if (name.ends_with(".wav")) wavs.insert(name);
-  EXPECT_EQ(wavs, (std::set<std::string>{"2026-03-10/00-00-08_tg-1-100_unnamed.wav",
+  EXPECT_EQ(rig.names([](const std::string& name) { return name.ends_with(".wav"); }), (std::set<std::string>{"2026-03-10/00-00-08_tg-1-100_unnamed.wav",
                                          "2026-03-10/00-00-14_tg-1-200_unnamed.wav"}));
   // The space went when the recorder had reached 16 s, 1.5 s into the file.
   const auto bytes = DataBytes(rig.day("2026-03-10/00-00-14_tg-1-200_unnamed.wav"));

@@ -5,9 +5,10 @@
 # and mosquitto_sub/mosquitto_pub as the other clients. Prints the figures it
 # measures; exits 77 (skipped) with the reason when the tools are missing.
 set -u
+skip() { echo "SKIP: $1"; [ -n "${2:-}" ] && cat "$2"; exit 77; }
 scandeck=$1 sim=$2 seed_tool=$3
 for tool in mosquitto mosquitto_sub mosquitto_pub mosquitto_passwd openssl python3 stdbuf; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (mosquitto, mosquitto-clients, openssl)"; exit 77; }
+  command -v "$tool" >/dev/null || skip "$tool is not installed (mosquitto, mosquitto-clients, openssl)"
 done
 
 dir=$(mktemp -d)
@@ -33,7 +34,7 @@ user=scandeck password="pw$$ x"
   openssl req -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -keyout server.key -out server.csr &&
   printf 'subjectAltName=IP:127.0.0.1\n' >ext &&
   openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 -extfile ext -out server.crt) \
-  >"$dir/openssl.log" 2>&1 || { echo "SKIP: openssl could not make the test CA"; cat "$dir/openssl.log"; exit 77; }
+  >"$dir/openssl.log" 2>&1 || skip "openssl could not make the test CA" "$dir/openssl.log"
 touch "$dir/passwd"
 mosquitto_passwd -b "$dir/passwd" "$user" "$password" || fail "mosquitto_passwd"
 chmod 644 "$dir"/*.crt "$dir"/*.key "$dir/passwd"
@@ -50,15 +51,15 @@ certfile $dir/server.crt
 keyfile $dir/server.key
 CONF
 [ "$(id -u)" -eq 0 ] && echo "user root" >>"$dir/broker.conf"
+sub() { mosquitto_sub -h 127.0.0.1 -p "$port" -u "$user" -P "$password" "$@"; }
+pub() { mosquitto_pub -h 127.0.0.1 -p "$port" -u "$user" -P "$password" "$@"; }
 start_broker() {
   mosquitto -c "$dir/broker.conf" >>"$dir/broker.log" 2>&1 &
   broker=$!
   for _ in $(seq 50); do sub -t probe -W 1 -C 1 -E >/dev/null 2>&1 && return 0; sleep 0.1; done
   return 1
 }
-sub() { mosquitto_sub -h 127.0.0.1 -p "$port" -u "$user" -P "$password" "$@"; }
-pub() { mosquitto_pub -h 127.0.0.1 -p "$port" -u "$user" -P "$password" "$@"; }
-start_broker || { echo "SKIP: mosquitto did not start"; cat "$dir/broker.log"; exit 77; }
+start_broker || skip "mosquitto did not start" "$dir/broker.log"
 
 # One ScanDeck with its own scanner in folder NAME; the rest of the arguments are mqtt.ini lines.
 start_scandeck() {
@@ -72,7 +73,6 @@ start_scandeck() {
     # stdbuf preloads a library, which a sanitizer build accepts only when told to.
     ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 stdbuf -oL "$sim" --folder "$f" --seed "$seed" --activity 240 --squelch-on -v >"$f/sim.log" 2>&1 &
     pids+=($!)
-    eval "sim_$name=$!"
     for _ in $(seq 50); do [ -e "$f/com1" ] && break; sleep 0.1; done
   fi
   (cd "$f" && QT_QPA_PLATFORM=offscreen exec "$scandeck" >"$f/stdout" 2>>"$f/stderr") &
@@ -86,13 +86,16 @@ wait_for() {  # topic, payload pattern, seconds
   while [ "$(date +%s)" -lt "$end" ]; do retained "$1" | grep -q "$2" && return 0; sleep 0.2; done
   return 1
 }
+# Prefix test/NAME online (within $2 s), and with a retained status.
+up() { wait_for "test/$1/availability" '^online$' "$2" && wait_for "test/$1/status" '"mode":' 10; }
+# Keys sent by scanner NAME since COUNT: none, after SECONDS for anything late.
+no_keys_since() { sleep "$3"; [ "$(keys_sent "$1")" = "$2" ]; }
 
 # --- A: the plain listener, commands off (the default), discovery on.
 start_scandeck a 3 "mqtt_port=$port" "mqtt_prefix=test/a" "mqtt_discovery=1"
-mosquitto_sub -h 127.0.0.1 -p "$port" -u "$user" -P "$password" -t 'test/a/call' -F '%U %p' >"$dir/calls.log" 2>&1 &
+sub -t 'test/a/call' -F '%U %p' >"$dir/calls.log" 2>&1 &
 pids+=($!)
-wait_for test/a/availability '^online$' 15 || fail "A never said online"
-wait_for test/a/status '"mode":' 10 || fail "no retained status from A"
+up a 15 || fail "no retained availability and status from A"
 retained 'homeassistant/sensor/test_a/frequency/config' | grep -q '"availability_topic":"test/a/availability"' ||
   fail "no discovery message for the frequency sensor"
 echo "ok: retained availability, status and discovery"
@@ -128,7 +131,7 @@ for kind, d in delays.items():
 PY
 
 # The broker's own hop, for comparison: a timestamp published and read back.
-mosquitto_sub -h 127.0.0.1 -p "$port" -u "$user" -P "$password" -t test/hop -C 20 -W 10 -F '%U %p' >"$dir/hop.log" 2>&1 &
+sub -t test/hop -C 20 -W 10 -F '%U %p' >"$dir/hop.log" 2>&1 &
 hop=$!
 sleep 0.5
 for _ in $(seq 20); do pub -t test/hop -m "$(date +%s.%N)"; done
@@ -138,8 +141,7 @@ python3 -c 'import statistics, sys; d = [(float(a) - float(b)) * 1000 for a, b i
 # Commands are off: a published key does nothing.
 before=$(keys_sent a)
 pub -t test/a/key/set -m SCAN
-sleep 1.5
-[ "$(keys_sent a)" = "$before" ] || fail "a key was pressed with mqtt_commands=0"
+no_keys_since a "$before" 1.5 || fail "a key was pressed with mqtt_commands=0"
 echo "ok: commands off by default"
 
 # A polite close says offline itself.
@@ -150,9 +152,8 @@ echo "ok: offline on a polite close"
 # --- A again with commands on, and C on the TLS listener with the right CA.
 start_scandeck a 3 "mqtt_port=$port" "mqtt_prefix=test/a" "mqtt_commands=1" "mqtt_version=5"
 start_scandeck c 5 "mqtt_port=$tls_port" "mqtt_prefix=test/c" "mqtt_tls=1" "mqtt_ca=$dir/ca.crt" "mqtt_commands=1"
-wait_for test/a/availability '^online$' 15 || fail "A (MQTT 5) never came back"
-wait_for test/c/availability '^online$' 15 || fail "C never came online over TLS"
-wait_for test/c/status '"mode":' 10 || fail "no status from C over TLS"
+up a 15 || fail "A (MQTT 5) never came back"
+up c 15 || fail "C never came online with its status over TLS"
 echo "ok: MQTT 5, and TLS with the broker's CA"
 
 sleep 1
@@ -160,19 +161,15 @@ a0=$(keys_sent a) c0=$(keys_sent c)
 pub -t test/a/key/set -m TRUNK
 for _ in $(seq 30); do [ "$(keys_sent a)" != "$a0" ] && break; sleep 0.1; done
 grep -q '^> KEY13' "$dir/a/sim.log" || fail "TRUNK from the broker did not press the key"
-sleep 1
-[ "$(keys_sent c)" = "$c0" ] || fail "a key for test/a reached C"
+no_keys_since c "$c0" 1 || fail "a key for test/a reached C"
 echo "ok: a key pressed with mqtt_commands=1, and only under its own prefix"
 
 a1=$(keys_sent a)
-head -c 1048576 /dev/urandom >"$dir/big"
-pub -t test/a/key/set -f "$dir/big"
-printf 'SCAN\0KEY04H' >"$dir/binary"
-pub -t test/a/key/set -f "$dir/binary"
+head -c 1048576 /dev/urandom | pub -t test/a/key/set -s
+printf 'SCAN\0KEY04H' | pub -t test/a/key/set -s
 for payload in scan "SCAN " KEY04H PM001 "TRUNK;KEY00" '' DATA; do pub -t test/a/key/set -m "$payload"; done
 pub -t test/a/key/other -m SCAN
-sleep 2
-[ "$(keys_sent a)" = "$a1" ] || fail "a hostile payload pressed a key"
+no_keys_since a "$a1" 2 || fail "a hostile payload pressed a key"
 kill -0 "$app_a" || fail "A died of a hostile payload"
 echo "ok: hostile payloads do nothing"
 
@@ -189,8 +186,7 @@ kill "$broker"; wait "$broker" 2>/dev/null
 sleep 1
 t0=$(now_ms)
 start_broker || fail "the broker did not start again"
-wait_for test/a/availability '^online$' 30 || fail "A did not come back after the broker restarted"
-wait_for test/a/status '"mode":' 10 || fail "A did not publish its status again"
+up a 30 || fail "A did not come back with its status after the broker restarted"
 echo "ok: back $(($(now_ms) - t0)) ms after the broker restarted (reconnect delay at most 8 s)"
 
 # CPU of A with MQTT on, over 5 s of busy traffic.
