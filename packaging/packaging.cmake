@@ -69,6 +69,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 # The Qt libraries it links are found by dpkg-shlibdeps; the platform plugins that
 # put a window on the screen are loaded at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libcups2 is opened at run time (print/qt/cups_queue.cpp), so shlibdeps cannot see it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libcups2")
+# libcups2 and libmosquitto1 are opened at run time (print/qt/cups_queue.cpp,
+# mqtt/qt/mqtt_client.cpp), so shlibdeps cannot see them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libcups2, libmosquitto1")
 include(CPack)

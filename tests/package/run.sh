@@ -36,7 +36,7 @@ fi
 [ "$lintian_deb" = "$deb" ] || rm -rf "$(dirname "$lintian_deb")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 qt6-qpa-plugins libcups2; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 qt6-qpa-plugins libcups2 libmosquitto1; do
   [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 
