@@ -8,9 +8,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShowEvent>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "common/qt/controls.h"
@@ -104,10 +108,22 @@ IntegrationsWindow::IntegrationsWindow(const IntegrationSettings& settings, Call
   connect(CloseCmd, &QPushButton::clicked, this, &QWidget::close);
   EscapeCloses(this, [this] { close(); });
 
-  auto* layout = new QVBoxLayout(this);
+  // The groups scroll, the status line and the buttons stay: with every part the
+  // window is taller than a small screen.
+  auto* area = new QScrollArea(this);
+  area->setObjectName("PartsArea");
+  area->setFrameShape(QFrame::NoFrame);
+  area->setWidgetResizable(true);
+  area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto* parts = new QWidget(area);
+  parts_column_ = new QVBoxLayout(parts);
+  parts_column_->setContentsMargins(0, 0, 0, 0);
   for (QWidget* group : {static_cast<QWidget*>(textGroup), static_cast<QWidget*>(icecastGroup),
                          static_cast<QWidget*>(overlayGroup), static_cast<QWidget*>(rigGroup)})
-    layout->addWidget(group);
+    parts_column_->addWidget(group);
+  area->setWidget(parts);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(area, 1);
   layout->addWidget(StatusLbl);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -173,8 +189,7 @@ void IntegrationsWindow::ApplyCmd_Click() {
 }
 
 void IntegrationsWindow::addPart(QWidget* part, std::function<QString()> apply, std::function<void()> refresh) {
-  auto* column = static_cast<QVBoxLayout*>(layout());
-  column->insertWidget(column->indexOf(StatusLbl), part);
+  parts_column_->addWidget(part);
   QWidget* previous = RigPortBox;
   for (QWidget* child : part->findChildren<QWidget*>())
     if (child->focusPolicy() & Qt::TabFocus && !child->focusProxy() && child->parentWidget() == part) {
@@ -182,6 +197,18 @@ void IntegrationsWindow::addPart(QWidget* part, std::function<QString()> apply, 
       previous = child;
     }
   parts_.emplace_back(std::move(apply), std::move(refresh));
+}
+
+// As tall as the parts need, as far as the screen allows; the rest scrolls.
+void IntegrationsWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (sized_) return;
+  sized_ = true;
+  const QWidget* parts = parts_column_->parentWidget();
+  const int wanted = parts->sizeHint().height() + height() - parts->parentWidget()->height();
+  const int room = screen() ? screen()->availableGeometry().height() * 9 / 10 : wanted;
+  resize(std::max(width(), parts->sizeHint().width() + 2 * layout()->contentsMargins().left()),
+         std::min(wanted, room));
 }
 
 void IntegrationsWindow::refresh() {

@@ -15,6 +15,7 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTimer;
+class QVBoxLayout;
 
 namespace scandeck {
 
@@ -36,6 +37,9 @@ class IntegrationsWindow final : public QWidget {
   // status line and after the last field in Tab order; Apply calls `apply` too
   // (why it failed, or empty) and `refresh` runs with the window's.
   void addPart(QWidget* part, std::function<QString()> apply, std::function<void()> refresh);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
   IntegrationSettings form() const;
@@ -59,6 +63,8 @@ class IntegrationsWindow final : public QWidget {
   QLineEdit* RigAddressBox;
   QSpinBox* RigPortBox;
   QLabel* StatusLbl;
+  QVBoxLayout* parts_column_;  // the groups, in a scrolled area
+  bool sized_ = false;
   QPushButton* ApplyCmd;
   QPushButton* CloseCmd;
   QTimer* refresh_;
