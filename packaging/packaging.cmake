@@ -39,6 +39,10 @@ add_custom_target(scandeck-docs ALL DEPENDS ${SCANDECK_GZIPPED})
 
 install(TARGETS scandeck scandeck-sim scandeck-dir RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS packaging/scandeck-launch DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The call capture, opened by the program from ../lib/scandeck (not a public
+# library, so no multiarch folder and no soname).
+install(TARGETS scandeck-capture LIBRARY DESTINATION lib/scandeck
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(FILES packaging/${SCANDECK_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/${SCANDECK_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
