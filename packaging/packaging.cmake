@@ -1,4 +1,4 @@
-# Install rules and the Debian package: the program, the simulator, the menu entry
+# Install rules and the Debian package: the program, its capture library, the simulator, the menu entry
 # with its launcher, the icon in the hicolor theme, the AppStream metadata, the
 # manual pages, the changelog and the copyright file.
 include(GNUInstallDirs)
@@ -75,4 +75,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libcups2 is opened at run time (print/qt/cups_queue.cpp), so shlibdeps cannot see it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libcups2")
+# CPack adds postinst/postrm scripts calling ldconfig for any shared object under
+# /usr/lib, /usr/lib/scandeck included, which Debian's triggers make wrong (lintian:
+# maintscript-calls-ldconfig) and a private folder never needs. Naming them as extra
+# control files stops that; they do not exist, so none is packaged (cpack warns
+# "Adding file to tar" for each).
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/no-maintainer-script/postinst
+                                       ${CMAKE_BINARY_DIR}/packaging/no-maintainer-script/postrm)
 include(CPack)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder, unpacks it into a scratch root and
-# checks that the program, the simulator, the menu entry with its launcher, the icon,
+# checks that the program, its capture library, the simulator, the menu entry with its launcher, the icon,
 # the AppStream metadata and the manual pages are where a desktop looks for them, and
 # that the validators and lintian accept them. Exits 77 (skipped) with a reason when
 # a tool is missing.
