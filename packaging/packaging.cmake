@@ -1,4 +1,4 @@
-# Install rules and the Debian package: the program, the simulator, the menu entry
+# Install rules and the Debian package: the program, its capture library, the simulator, the menu entry
 # with its launcher, the icon in the hicolor theme, the AppStream metadata, the
 # manual pages, the changelog and the copyright file.
 include(GNUInstallDirs)
@@ -39,6 +39,10 @@ add_custom_target(scandeck-docs ALL DEPENDS ${SCANDECK_GZIPPED})
 
 install(TARGETS scandeck scandeck-sim scandeck-dir RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS packaging/scandeck-launch DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The call capture, opened by the program from ../lib/scandeck (not a public
+# library, so no multiarch folder and no soname).
+install(TARGETS scandeck-capture LIBRARY DESTINATION lib/scandeck
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(FILES packaging/${SCANDECK_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/${SCANDECK_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
@@ -72,4 +76,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libcups2 and libmosquitto1 are opened at run time (print/qt/cups_queue.cpp,
 # mqtt/qt/mqtt_client.cpp), so shlibdeps cannot see them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libcups2, libmosquitto1")
+# CPack adds postinst/postrm scripts calling ldconfig for any shared object under
+# /usr/lib, /usr/lib/scandeck included, which Debian's triggers make wrong (lintian:
+# maintscript-calls-ldconfig) and a private folder never needs. Naming them as extra
+# control files stops that; they do not exist, so none is packaged (cpack warns
+# "Adding file to tar" for each).
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/no-maintainer-script/postinst
+                                       ${CMAKE_BINARY_DIR}/packaging/no-maintainer-script/postrm)
 include(CPack)

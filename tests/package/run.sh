@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder, unpacks it into a scratch root and
-# checks that the program, the simulator, the menu entry with its launcher, the icon,
+# checks that the program, its capture library, the simulator, the menu entry with its launcher, the icon,
 # the AppStream metadata and the manual pages are where a desktop looks for them, and
 # that the validators and lintian accept them. Exits 77 (skipped) with a reason when
 # a tool is missing.
@@ -36,13 +36,18 @@ fi
 [ "$lintian_deb" = "$deb" ] || rm -rf "$(dirname "$lintian_deb")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 qt6-qpa-plugins libcups2 libmosquitto1; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6multimedia6 qt6-qpa-plugins libcups2 libmosquitto1; do
   [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 
 for program in scandeck scandeck-sim scandeck-dir scandeck-launch; do
   [ -x "$root/usr/bin/$program" ] || fail "/usr/bin/$program is missing or not executable"
 done
+# The capture library, opened from ../lib/scandeck beside /usr/bin: its Qt Multimedia
+# comes into Depends through shlibdeps only if it is really in the package.
+capture=$root/usr/lib/scandeck/libscandeck-capture.so
+[ -f "$capture" ] || fail "/usr/lib/scandeck/libscandeck-capture.so is missing"
+nm -D --defined-only "$capture" | grep -q ' scandeck_capture_make$' || fail "the capture library exports no scandeck_capture_make"
 "$root/usr/bin/scandeck-sim" --help >/dev/null 2>&1 || fail "scandeck-sim --help does not run"
 "$root/usr/bin/scandeck-dir" --help >/dev/null 2>&1 || fail "scandeck-dir --help does not run"
 

@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "audio/qt/call_capture.h"
+#include "audio/qt/capture_session.h"
 #include "support/temp_dir.h"
 
 using namespace scandeck;
@@ -127,7 +127,9 @@ TEST(CaptureOnPulseAudio, OneFilePerCallHoldingItsOwnToneFromBeforeItsReport) {
     settings.hangMs = 300;
     settings.minMs = 200;
     settings.minFreeMb = 0;
-    auto capture = std::make_unique<CallCapture>(settings, folder.path.string());
+    QString why;
+    auto capture = MakeCaptureSession(settings, folder.path.string(), &why);
+    ASSERT_TRUE(capture) << why.toStdString();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !capture->report().input.isEmpty(); }, 20000)) << "no input opened";
     EXPECT_EQ(capture->report().rate, kRate);
     // A whole pre-roll captured before the first call.
@@ -183,17 +185,19 @@ TEST(CaptureOnPulseAudio, AnInputThatGoesAwayIsSaidOnceAndTakenBackWhenItReturns
   RecordingSettings settings;
   settings.record = true;
   settings.minFreeMb = 0;
-  CallCapture capture(settings, folder.path.string());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !capture.report().input.isEmpty(); }, 20000));
-  capture.takeNotices();
+  QString why;
+  const auto capture = MakeCaptureSession(settings, folder.path.string(), &why);
+  ASSERT_TRUE(capture) << why.toStdString();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !capture->report().input.isEmpty(); }, 20000));
+  capture->takeNotices();
   // Without the sink no source is left that the server could move the stream to.
   ASSERT_EQ(QProcess::execute("pactl", {"unload-module", "module-remap-source"}), 0);
   ASSERT_EQ(QProcess::execute("pactl", {"unload-module", "module-null-sink"}), 0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !capture.report().problem.isEmpty(); }, 20000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !capture->report().problem.isEmpty(); }, 20000));
   ASSERT_EQ(QProcess::execute("pactl", {"load-module", "module-null-sink", "sink_name=cable"}), 0);
   ASSERT_EQ(QProcess::execute("pactl", {"load-module", "module-remap-source", "master=cable.monitor", "source_name=linein"}), 0);
   ASSERT_EQ(QProcess::execute("pactl", {"set-default-source", "linein"}), 0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return capture.report().problem.isEmpty() && !capture.report().input.isEmpty(); }, 20000));
-  const QStringList notices = capture.takeNotices();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return capture->report().problem.isEmpty() && !capture->report().input.isEmpty(); }, 20000));
+  const QStringList notices = capture->takeNotices();
   EXPECT_EQ(notices.size(), 1) << notices.join(" | ").toStdString();
 }

@@ -1,7 +1,9 @@
 // Options > Recording...: its controls, OK writing recording.ini whole, Cancel and
-// Escape writing nothing, and no capture made while recording stays off.
+// Escape writing nothing, no capture made while recording stays off, and the
+// capture library's lookup.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -11,12 +13,15 @@
 #include <gtest/gtest.h>
 
 #include "audio/core/recording_settings.h"
+#include "audio/qt/capture_session.h"
 #include "audio/qt/recording_window.h"
 #include "support/accessible_names.h"
 #include "support/app.h"
+#include "support/temp_dir.h"
 
 using namespace scandeck;
 using scandeck::testing::Slurp;
+using scandeck::testing::TempDir;
 
 namespace {
 
@@ -107,5 +112,25 @@ TEST(RecordingWindow, OkWritesEverySettingAndCancelNothing) {
                              "quota_mb=2048\nkeep_days=7\nmin_free_mb=500\n");
     EXPECT_EQ(app.window->recording().settings(), ReadRecordingFile(app.folder.file(kRecordingFileName)));
     EXPECT_EQ(app.window->recording().capture(), nullptr);
+  }
+}
+
+// The capture library is looked for folder by folder; a folder without it, or with a
+// file of its name that is no library, is passed over with its reason, never a crash.
+TEST(CaptureLibrary, TheFirstFolderHoldingTheLibraryGivesItsEntryPoints) {
+  TempDir empty, junk;
+  junk.write("libscandeck-capture.so", "not a shared object");
+  const QString built = QCoreApplication::applicationDirPath();  // the build folder
+  const QString none = QString::fromStdString(empty.path.string());
+  const QString bad = QString::fromStdString(junk.path.string());
+  const struct {
+    QStringList folders;
+    bool found;
+  } cases[] = {{{}, false}, {{none}, false}, {{bad}, false}, {{none, bad}, false}, {{none, bad, built}, true}};
+  for (const auto& c : cases) {
+    const CaptureLibrary library = OpenCaptureLibrary(c.folders);
+    EXPECT_EQ(library.make != nullptr, c.found) << c.folders.join(",").toStdString();
+    EXPECT_EQ(library.inputs != nullptr, c.found);
+    EXPECT_EQ(library.why.isEmpty(), c.found) << library.why.toStdString();
   }
 }

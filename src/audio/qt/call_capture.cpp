@@ -308,6 +308,17 @@ void CallCapture::received(const CaptureReport& report, const QStringList& notic
   // Bounded even when nobody takes them.
   while (notices_.size() > 32) notices_.removeFirst();
   emit reported();
+  notifyReported();
 }
 
 }  // namespace scandeck
+
+// The library's entry points, opened by name (capture_library.cpp).
+extern "C" Q_DECL_EXPORT int scandeck_capture_interface() { return scandeck::kCaptureInterface; }
+
+extern "C" Q_DECL_EXPORT scandeck::CaptureSession* scandeck_capture_make(const scandeck::RecordingSettings* settings,
+                                                                       const char* working_folder) {
+  return new scandeck::CallCapture(*settings, working_folder);
+}
+
+extern "C" Q_DECL_EXPORT void scandeck_capture_inputs(QStringList* names) { *names = scandeck::AudioInputNames(); }

@@ -4,6 +4,7 @@
 // input cost recordings, never the poll. The UI thread stamps each call with the
 // number of samples captured when the poll reported it and posts it over; the
 // capture thread posts back its level and notices a few times a second.
+// Built into the scandeck-capture library, not the program (capture_session.h).
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -17,29 +18,16 @@
 
 #include "audio/core/call_recorder.h"
 #include "audio/core/recording_settings.h"
+#include "audio/qt/capture_session.h"
 
 namespace scandeck {
-
-// What the capture thread last told.
-struct CaptureReport {
-  Level level;
-  QString input;             // the input's description, empty while none is open
-  int rate = 0;              // samples per second, 0 while no input is open
-  std::uint64_t captured = 0;  // samples read from the input so far
-  bool inCall = false;
-  bool recording = false;    // a file that will be kept is being written
-  QString lastFile;          // full path of the last kept file
-  std::optional<std::uint64_t> freeBytes;
-  std::optional<bool> silent;  // the silent-input watch's state, once known
-  QString problem;           // why nothing is captured (no input, input lost), else empty
-};
 
 class CaptureWorker;
 
 // The descriptions of the sound inputs the system offers now.
 QStringList AudioInputNames();
 
-class CallCapture final : public QObject {
+class CallCapture final : public QObject, public CaptureSession {
   Q_OBJECT
  public:
   // Starts the thread and the input at once; `working_folder` is where a relative
@@ -48,16 +36,12 @@ class CallCapture final : public QObject {
   // Ends the open file at the last sample captured and stops the thread.
   ~CallCapture() override;
 
-  // `ago`: how long before now the call began (a squelch opening is named by a
-  // later report); `marked`: whether it is marked "Record".
-  void callStarted(const CallInfo& call, bool marked, std::chrono::milliseconds ago = {});
-  void callEnded(std::chrono::milliseconds ago = {});
-  void recordNow();
+  void callStarted(const CallInfo& call, bool marked, std::chrono::milliseconds ago = {}) override;
+  void callEnded(std::chrono::milliseconds ago = {}) override;
+  void recordNow() override;
 
-  const CaptureReport& report() const { return report_; }
-  // Notices since the last call, each once (low space, space back, a lost input,
-  // the silent input).
-  QStringList takeNotices();
+  const CaptureReport& report() const override { return report_; }
+  QStringList takeNotices() override;
 
  signals:
   void reported();

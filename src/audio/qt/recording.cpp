@@ -29,14 +29,23 @@ void Recording::start() {
   capture_.reset();
   notice_.clear();
   if (settings_.record) {
-    capture_ = std::make_unique<CallCapture>(settings_, folder_);
-    connect(capture_.get(), &CallCapture::reported, this, [this] {
-      const QStringList notices = capture_->takeNotices();
-      if (!notices.isEmpty()) notice_ = notices.back();
-      emit statusChanged();
-    });
+    capture_ = MakeCaptureSession(settings_, folder_, &unavailable_);
+    if (capture_) {
+      capture_->onReported([this] {
+        const QStringList notices = capture_->takeNotices();
+        if (!notices.isEmpty()) notice_ = notices.back();
+        emit statusChanged();
+      });
+    }
   }
   emit statusChanged();
+}
+
+QStringList Recording::inputNames() {
+  const bool told = !unavailable_.isEmpty();
+  std::optional<QStringList> names = CaptureInputNames(&unavailable_);
+  if (!names && !told) emit statusChanged();
+  return names.value_or(QStringList());
 }
 
 void Recording::callStarted(const CallInfo& call, bool marked, std::chrono::milliseconds ago) {
@@ -56,6 +65,7 @@ bool Recording::recordNow() {
 std::string Recording::recordingsFolder() const { return StoreOptionsFrom(settings_, folder_, 0).folder; }
 
 QString Recording::statusLine() const {
+  if (!unavailable_.isEmpty()) return "recording is not available: " + unavailable_;
   if (!capture_) return "Recording is off";
   const CaptureReport& r = capture_->report();
   QStringList parts;

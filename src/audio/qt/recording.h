@@ -2,7 +2,8 @@
 // Call recording for the whole run: recording.ini, and the capture while it is
 // switched on. Nothing of the sound system is made while record=0; a change of the
 // settings ends the capture (its open file kept or discarded by the rules) and
-// starts a new one.
+// starts a new one. The capture comes from a library opened at the first need
+// (capture_session.h); where it cannot be opened the status line says why.
 #include <QObject>
 #include <QString>
 #include <chrono>
@@ -11,7 +12,7 @@
 
 #include "audio/core/recording_names.h"
 #include "audio/core/recording_settings.h"
-#include "audio/qt/call_capture.h"
+#include "audio/qt/capture_session.h"
 
 namespace scandeck {
 
@@ -35,8 +36,11 @@ class Recording final : public QObject {
 
   // Where the recordings go (folder= taken from the working folder).
   std::string recordingsFolder() const;
-  // Null while recording is off.
-  const CallCapture* capture() const { return capture_.get(); }
+  // Null while recording is off or the capture library cannot be opened.
+  const CaptureSession* capture() const { return capture_.get(); }
+  // The sound inputs for the window's list; empty where the library cannot be
+  // opened, which the status line then tells.
+  QStringList inputNames();
   // One line: recording now or waiting, the last file, the space left, the newest notice.
   QString statusLine() const;
 
@@ -49,8 +53,9 @@ class Recording final : public QObject {
   std::string path_;
   std::string folder_;
   RecordingSettings settings_;
-  std::unique_ptr<CallCapture> capture_;
+  std::unique_ptr<CaptureSession> capture_;
   QString notice_;
+  QString unavailable_;  // why the capture library could not be opened
 };
 
 }  // namespace scandeck

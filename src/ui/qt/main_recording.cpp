@@ -28,11 +28,11 @@ void MainWindow::RecordingMnu_Click() {
         recording_.settings(),
         {[this](const RecordingSettings& s) { return recording_.apply(s); }, [this] { return recording_.statusLine(); },
          [this]() -> std::optional<Level> {
-           const CallCapture* capture = recording_.capture();
+           const CaptureSession* capture = recording_.capture();
            if (!capture || capture->report().input.isEmpty()) return std::nullopt;
            return capture->report().level;
          },
-         [] { return AudioInputNames(); }},
+         [this] { return recording_.inputNames(); }},
         this);
     recording_window_->setAttribute(Qt::WA_DeleteOnClose);
   }
