@@ -43,6 +43,9 @@ install(PROGRAMS packaging/scandeck-launch DESTINATION ${CMAKE_INSTALL_BINDIR})
 # library, so no multiarch folder and no soname).
 install(TARGETS scandeck-capture LIBRARY DESTINATION lib/scandeck
         PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+# The Icecast source the same way: libshout3 and libmp3lame0 come with it through shlibdeps.
+install(TARGETS scandeck-stream LIBRARY DESTINATION lib/scandeck
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(FILES packaging/${SCANDECK_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/${SCANDECK_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)

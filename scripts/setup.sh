@@ -11,6 +11,7 @@ packages=(
   fonts-comic-neue fonts-liberation2
   xvfb xauth
   libopusenc-dev libopusfile-dev
+  libshout-dev libmp3lame-dev
   libmosquitto-dev
 )
 if [ "${1:-}" != run ]; then

@@ -76,6 +76,7 @@ class CaptureWorker final : public QObject {
   void recordNow() {
     if (recorder_) recorder_->recordNow();
   }
+  void setTap(CaptureTap tap) { tap_ = std::move(tap); }
 
  private:
   void open() {
@@ -104,7 +105,7 @@ class CaptureWorker final : public QObject {
         return;
       }
     }
-    if (!recorder_ || format.sampleRate() != rate.load()) rebuild(format.sampleRate());
+    if (format.sampleRate() != rate.load()) rebuild(format.sampleRate());
     source_ = std::make_unique<QAudioSource>(device, format);
     // Small pieces, often: the calls are stamped with the samples read so far, so
     // audio held back in a large buffer would shift every file by its length.
@@ -132,6 +133,8 @@ class CaptureWorker final : public QObject {
     recorder_.reset();
     store_.reset();
     rate = new_rate;
+    captured = 0;
+    if (!settings_.record) return;  // the tap alone (the stream)
     store_ = std::make_unique<RecordingStore>(StoreOptionsFrom(settings_, folder_, new_rate), disk_, SystemLocalTime,
                                               EpochNow);
     store_->startUp();
@@ -141,7 +144,6 @@ class CaptureWorker final : public QObject {
       return found != marks_.end() && found->second;
     };
     recorder_ = std::make_unique<CallRecorder>(std::move(rules), *store_);
-    captured = 0;
   }
 
   void read() {
@@ -157,8 +159,10 @@ class CaptureWorker final : public QObject {
     samples_.resize(static_cast<std::size_t>(whole / 2));
     std::memcpy(samples_.data(), carry_.constData(), static_cast<std::size_t>(whole));
     carry_.remove(0, whole);
-    recorder_->audio(samples_.data(), samples_.size());
-    captured = recorder_->position();
+    const std::uint64_t first = captured.load();
+    if (recorder_) recorder_->audio(samples_.data(), samples_.size());
+    if (tap_) tap_(samples_.data(), samples_.size(), first, rate.load());
+    captured = first + samples_.size();
     since_data_.restart();
   }
 
@@ -236,6 +240,7 @@ class CaptureWorker final : public QObject {
   QIODevice* io_ = nullptr;
   std::unique_ptr<RecordingStore> store_;
   std::unique_ptr<CallRecorder> recorder_;
+  CaptureTap tap_;
   std::unique_ptr<QTimer> report_timer_;
   std::unique_ptr<QTimer> retry_timer_;
   QElapsedTimer since_data_;
@@ -271,7 +276,7 @@ CallCapture::~CallCapture() {
   delete worker_;
 }
 
-std::uint64_t CallCapture::positionAgo(std::chrono::milliseconds ago) const {
+std::uint64_t CallCapture::position(std::chrono::milliseconds ago) const {
   const std::uint64_t now = worker_->captured.load();
   const long long ms = std::max<long long>(0, ago.count());
   const auto back = static_cast<std::uint64_t>(ms) * static_cast<std::uint64_t>(std::max(0, worker_->rate.load())) / 1000;
@@ -279,7 +284,7 @@ std::uint64_t CallCapture::positionAgo(std::chrono::milliseconds ago) const {
 }
 
 void CallCapture::callStarted(const CallInfo& call, bool marked, std::chrono::milliseconds ago) {
-  const std::uint64_t position = positionAgo(ago);
+  const std::uint64_t position = this->position(ago);
   const std::int64_t epoch = EpochNow() - ago.count();
   QMetaObject::invokeMethod(
       worker_, [w = worker_, call, marked, position, epoch] { w->started(call, marked, position, epoch); },
@@ -287,9 +292,13 @@ void CallCapture::callStarted(const CallInfo& call, bool marked, std::chrono::mi
 }
 
 void CallCapture::callEnded(std::chrono::milliseconds ago) {
-  const std::uint64_t position = positionAgo(ago);
+  const std::uint64_t position = this->position(ago);
   const std::int64_t epoch = EpochNow() - ago.count();
   QMetaObject::invokeMethod(worker_, [w = worker_, position, epoch] { w->ended(position, epoch); }, Qt::QueuedConnection);
+}
+
+void CallCapture::setTap(CaptureTap tap) {
+  QMetaObject::invokeMethod(worker_, [w = worker_, tap = std::move(tap)] { w->setTap(tap); }, Qt::QueuedConnection);
 }
 
 void CallCapture::recordNow() {

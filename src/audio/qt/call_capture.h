@@ -39,6 +39,8 @@ class CallCapture final : public QObject, public CaptureSession {
   void callStarted(const CallInfo& call, bool marked, std::chrono::milliseconds ago = {}) override;
   void callEnded(std::chrono::milliseconds ago = {}) override;
   void recordNow() override;
+  void setTap(CaptureTap tap) override;
+  std::uint64_t position(std::chrono::milliseconds ago = {}) const override;
 
   const CaptureReport& report() const override { return report_; }
   QStringList takeNotices() override;
@@ -48,7 +50,6 @@ class CallCapture final : public QObject, public CaptureSession {
 
  private:
   friend class CaptureWorker;
-  std::uint64_t positionAgo(std::chrono::milliseconds ago) const;
   void received(const CaptureReport& report, const QStringList& notices);
 
   QThread thread_;

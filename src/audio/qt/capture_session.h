@@ -1,5 +1,6 @@
 #pragma once
-// The capture as the program sees it. The capture itself (call_capture.cpp) is built
+// The capture as the program sees it. With record=0 (the stream alone) nothing is
+// recorded: the blocks only reach the tap. The capture itself (call_capture.cpp) is built
 // into the scandeck-capture library, opened the first time recording is switched on
 // or the inputs are listed: Qt Multimedia and the sound system's libraries stay
 // unmapped while record=0. Only this header's types cross into the library.
@@ -19,7 +20,7 @@ namespace scandeck {
 
 // Raised whenever CaptureReport or CaptureSession change shape: a library left from
 // another build is refused, never called.
-inline constexpr int kCaptureInterface = 1;
+inline constexpr int kCaptureInterface = 2;
 
 // What the capture thread last told.
 struct CaptureReport {
@@ -35,6 +36,11 @@ struct CaptureReport {
   QString problem;           // why nothing is captured (no input, input lost), else empty
 };
 
+// Each block as it is captured, on the capture thread: the samples, the count of
+// samples captured before them (the timeline `position` stamps on) and the rate.
+// Another consumer of the same input (the stream) without a second capture.
+using CaptureTap = std::function<void(const std::int16_t* samples, std::size_t count, std::uint64_t first, int rate)>;
+
 class CaptureSession {
  public:
   virtual ~CaptureSession() = default;
@@ -44,6 +50,10 @@ class CaptureSession {
   virtual void callStarted(const CallInfo& call, bool marked, std::chrono::milliseconds ago = {}) = 0;
   virtual void callEnded(std::chrono::milliseconds ago = {}) = 0;
   virtual void recordNow() = 0;
+  // Replaces the tap (null: none); it runs on the capture thread from the next block.
+  virtual void setTap(CaptureTap tap) = 0;
+  // The capture's count of samples `ago` before now, as calls are stamped.
+  virtual std::uint64_t position(std::chrono::milliseconds ago = {}) const = 0;
 
   virtual const CaptureReport& report() const = 0;
   // Notices since the last call, each once (low space, space back, a lost input,

@@ -28,9 +28,10 @@ QString Recording::apply(const RecordingSettings& settings) {
 void Recording::start() {
   capture_.reset();
   notice_.clear();
-  if (settings_.record) {
+  if (settings_.record || tap_) {
     capture_ = MakeCaptureSession(settings_, folder_, &unavailable_);
     if (capture_) {
+      if (tap_) capture_->setTap(tap_);
       capture_->onReported([this] {
         const QStringList notices = capture_->takeNotices();
         if (!notices.isEmpty()) notice_ = notices.back();
@@ -39,6 +40,18 @@ void Recording::start() {
     }
   }
   emit statusChanged();
+}
+
+void Recording::setTap(CaptureTap tap) {
+  const bool running = settings_.record || tap_;
+  tap_ = std::move(tap);
+  if (capture_ && (settings_.record || tap_)) capture_->setTap(tap_);
+  else if (running != (settings_.record || tap_)) start();
+}
+
+std::optional<std::uint64_t> Recording::position(std::chrono::milliseconds ago) const {
+  if (!capture_) return std::nullopt;
+  return capture_->position(ago);
 }
 
 QStringList Recording::inputNames() {
@@ -66,7 +79,7 @@ std::string Recording::recordingsFolder() const { return StoreOptionsFrom(settin
 
 QString Recording::statusLine() const {
   if (!unavailable_.isEmpty()) return "recording is not available: " + unavailable_;
-  if (!capture_) return "Recording is off";
+  if (!capture_ || !settings_.record) return "Recording is off";
   const CaptureReport& r = capture_->report();
   QStringList parts;
   if (!r.problem.isEmpty()) parts << r.problem;

@@ -1,6 +1,6 @@
 #pragma once
 // Call recording for the whole run: recording.ini, and the capture while it is
-// switched on. Nothing of the sound system is made while record=0; a change of the
+// switched on or the stream takes the input. Nothing of the sound system is made while record=0; a change of the
 // settings ends the capture (its open file kept or discarded by the rules) and
 // starts a new one. The capture comes from a library opened at the first need
 // (capture_session.h); where it cannot be opened the status line says why.
@@ -38,6 +38,12 @@ class Recording final : public QObject {
   std::string recordingsFolder() const;
   // Null while recording is off or the capture library cannot be opened.
   const CaptureSession* capture() const { return capture_.get(); }
+  // Another consumer of the input (the stream): the capture runs while record=1 or
+  // a tap is set, and the tap gets every block. Null: none.
+  void setTap(CaptureTap tap);
+  // The capture's count of samples `ago` before now; nothing while no capture runs.
+  std::optional<std::uint64_t> position(std::chrono::milliseconds ago = {}) const;
+
   // The sound inputs for the window's list; empty where the library cannot be
   // opened, which the status line then tells.
   QStringList inputNames();
@@ -54,6 +60,7 @@ class Recording final : public QObject {
   std::string folder_;
   RecordingSettings settings_;
   std::unique_ptr<CaptureSession> capture_;
+  CaptureTap tap_;
   QString notice_;
   QString unavailable_;  // why the capture library could not be opened
 };

@@ -1,6 +1,6 @@
 #pragma once
 // integrations.ini beside scandeck.ini: the now-playing template and what is told
-// to other programs. Everything is off until the user switches it on, and the rig
+// to other programs, and the stream ScanDeck sends itself. Everything is off until the user switches it on, and the rig
 // port listens on this computer only unless the user names another address.
 #include <cstdint>
 #include <string>
@@ -8,6 +8,7 @@
 
 #include "common/core/failure.h"
 #include "integrations/core/now_playing.h"
+#include "stream/core/stream_options.h"
 
 namespace scandeck {
 
@@ -31,6 +32,9 @@ struct IntegrationSettings {
   bool rig = false;
   std::string rigAddress = "127.0.0.1";
   std::uint16_t rigPort = 4532;
+
+  // ScanDeck as the Icecast source itself (the stream_* keys).
+  StreamOptions stream;
 
   bool operator==(const IntegrationSettings&) const = default;
 };

@@ -9,18 +9,24 @@
 #include "common/core/safe_write.h"
 #include "common/qt/qt_text.h"
 #include "integrations/core/now_playing.h"
+#include "stream/qt/stream_library.h"
 
 namespace scandeck {
 
 namespace {
 constexpr int kDueCheckMs = 200;
 constexpr int kRequestTimeoutMs = 5000;
+constexpr int kStreamStatusMs = 250;
 }  // namespace
 
 Integrations::Integrations(std::string settings_path, const Clock& clock, QObject* parent)
     : QObject(parent), path_(std::move(settings_path)), titles_(clock), rig_(this) {
   due_timer_.setInterval(kDueCheckMs);
   connect(&due_timer_, &QTimer::timeout, this, &Integrations::sendDue);
+  stream_timer_.setInterval(kStreamStatusMs);
+  connect(&stream_timer_, &QTimer::timeout, this, [this] {
+    if (stream_) setPart(stream_state_, ToQt(stream_->status()));
+  });
 }
 
 void Integrations::load() {
@@ -43,7 +49,10 @@ void Integrations::start() {
   }
   titles_.reset();
   titles_.setDelay(std::chrono::seconds(settings_.icecastDelaySeconds));
-  if (settings_.icecast) {
+  if (settings_.icecast && !adminTitles()) {
+    due_timer_.stop();
+    icecast_state_ = "Icecast: the titles go with the stream on the same mount";
+  } else if (settings_.icecast) {
     due_timer_.start();
     icecast_state_ = "Icecast: waiting for a change";
   } else {
@@ -60,22 +69,61 @@ void Integrations::start() {
                      : QString("Rig port: cannot listen on %1:%2 (%3)")
                            .arg(ToQt(settings_.rigAddress)).arg(settings_.rigPort).arg(error);
   }
+  startStream();
   // Everything switched on hears the current text again.
   have_text_ = false;
   emit statusChanged();
 }
 
+// One title path per mount: where ScanDeck is the source, the titles go in the
+// stream and the admin interface is not asked for the same mount.
+bool Integrations::adminTitles() const {
+  const StreamOptions& o = settings_.stream;
+  return !(o.enabled && o.host == settings_.icecastHost && o.port == settings_.icecastPort &&
+           o.mount == settings_.icecastMount);
+}
+
+void Integrations::startStream() {
+  const bool had = stream_ != nullptr;
+  stream_.reset();
+  stream_state_.clear();
+  stream_timer_.stop();
+  if (settings_.stream.enabled) {
+    QString why;
+    stream_ = MakeStreamSender(settings_.stream, &why);
+    if (stream_) {
+      stream_state_ = ToQt(stream_->status());
+      stream_timer_.start();
+    } else {
+      stream_state_ = "Stream: not available: " + why;
+    }
+  }
+  if (had || stream_) emit streamChanged();
+}
+
+void Integrations::titleStream(const ScannerStatus& status) {
+  if (!stream_) return;
+  // Placed once the capture runs: until then there is no audio to place it in.
+  const std::optional<std::uint64_t> at = position_ ? position_() : std::nullopt;
+  if (!at) return;
+  stream_->title(*at, text_, HeardNow(status).has_value());
+  stream_due_ = false;
+}
+
 void Integrations::update(const ScannerStatus& status) {
   rig_.setState(RigStateOf(status));
   std::string text = NowPlayingText(status, settings_.text);
-  if (have_text_ && text == text_) return;
-  text_ = std::move(text);
-  have_text_ = true;
-  if (settings_.overlay) writeOverlay();
-  if (settings_.icecast) {
-    titles_.offer(text_);
-    sendDue();
+  if (!have_text_ || text != text_) {
+    text_ = std::move(text);
+    have_text_ = true;
+    stream_due_ = true;
+    if (settings_.overlay) writeOverlay();
+    if (settings_.icecast && adminTitles()) {
+      titles_.offer(text_);
+      sendDue();
+    }
   }
+  if (stream_due_) titleStream(status);
 }
 
 void Integrations::writeOverlay() {
@@ -88,7 +136,7 @@ void Integrations::writeOverlay() {
 }
 
 void Integrations::sendDue() {
-  if (!settings_.icecast) return;
+  if (!settings_.icecast || !adminTitles()) return;
   const auto song = titles_.next();
   if (!song) return;
   const IcecastRequest request = MetadataRequest(
@@ -132,7 +180,7 @@ void Integrations::setPart(QString& part, const QString& text) {
 
 QString Integrations::statusLine() const {
   QStringList parts;
-  for (const QString* part : {&icecast_state_, &overlay_state_, &rig_state_})
+  for (const QString* part : {&icecast_state_, &overlay_state_, &rig_state_, &stream_state_})
     if (!part->isEmpty()) parts << *part;
   return parts.isEmpty() ? QString("Nothing is switched on") : parts.join(" | ");
 }

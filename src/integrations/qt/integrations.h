@@ -1,6 +1,6 @@
 #pragma once
 // What other programs are told about the scanner: the Icecast stream title, the
-// overlay text file and the rig-control port. Fed the status after every poll tick;
+// overlay text file and the rig-control port; and the stream ScanDeck sends itself. Fed the status after every poll tick;
 // each part does its work without waiting, and a failure is put in the status line
 // once, when it starts, not on every try.
 #include <QNetworkAccessManager>
@@ -8,6 +8,10 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "common/core/clock.h"
@@ -15,6 +19,7 @@
 #include "integrations/core/integration_settings.h"
 #include "integrations/qt/rig_server.h"
 #include "status/core/scanner_status.h"
+#include "stream/core/stream_sender.h"
 
 class QNetworkReply;
 
@@ -39,8 +44,15 @@ class Integrations final : public QObject {
   QString statusLine() const;
   RigServer& rig() { return rig_; }
 
+  // The stream's sender while stream=1 (and its library opened), else null; fed the
+  // capture's audio by whoever owns the capture, told anew by streamChanged().
+  std::shared_ptr<StreamSender> stream() const { return stream_; }
+  // Where the capture is now (its count of samples), for the titles' places.
+  void setCapturePosition(std::function<std::optional<std::uint64_t>()> position) { position_ = std::move(position); }
+
  signals:
   void statusChanged();
+  void streamChanged();
 
  private:
   void start();
@@ -48,17 +60,24 @@ class Integrations final : public QObject {
   void titleSent(QNetworkReply* reply);
   void writeOverlay();
   void setPart(QString& part, const QString& text);
+  void startStream();
+  void titleStream(const ScannerStatus& status);
+  bool adminTitles() const;
 
   std::string path_;
   IntegrationSettings settings_;
   std::string text_;
   bool have_text_ = false;
+  bool stream_due_ = false;  // the text is not yet placed in the stream
   TitleSchedule titles_;
   QNetworkAccessManager* network_ = nullptr;  // made with the first title: most runs send none
   QPointer<QNetworkReply> in_flight_;
   QTimer due_timer_;
   RigServer rig_;
-  QString icecast_state_, overlay_state_, rig_state_;
+  std::shared_ptr<StreamSender> stream_;
+  std::function<std::optional<std::uint64_t>()> position_;
+  QTimer stream_timer_;
+  QString icecast_state_, overlay_state_, rig_state_, stream_state_;
 };
 
 }  // namespace scandeck

@@ -1,6 +1,7 @@
 #include "integrations/qt/integrations_window.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -67,7 +68,9 @@ IntegrationsWindow::IntegrationsWindow(const IntegrationSettings& settings, Call
 
   auto* icecastGroup = new QGroupBox("Icecast stream title", this);
   auto* icecastForm = new QFormLayout(icecastGroup);
-  IcecastChk = new QCheckBox("Update the stream's title on the &Icecast server", icecastGroup);
+  // Every mnemonic letter is taken once in the window (the MQTT part too): the
+  // controls after the letters ran out are reached with Tab.
+  IcecastChk = new QCheckBox("Update the stream's title on the Icecast server", icecastGroup);
   IcecastChk->setObjectName("IcecastChk");
   icecastForm->addRow(IcecastChk);
   IcecastHostBox = Field<SpokenBox>(icecastForm, "Ser&ver:", "IcecastHostBox");
@@ -92,8 +95,35 @@ IntegrationsWindow::IntegrationsWindow(const IntegrationSettings& settings, Call
   RigChk = new QCheckBox("Answer &rig-control clients (frequency and mode; read only)", rigGroup);
   RigChk->setObjectName("RigChk");
   rigForm->addRow(RigChk);
-  RigAddressBox = Field<SpokenBox>(rigForm, "&Address:", "RigAddressBox", "127.0.0.1 keeps it to this computer");
-  RigPortBox = Range(Field<QSpinBox>(rigForm, "Por&t:", "RigPortBox"), 1, 65535);
+  RigAddressBox = Field<SpokenBox>(rigForm, "Address:", "RigAddressBox", "127.0.0.1 keeps it to this computer");
+  RigPortBox = Range(Field<QSpinBox>(rigForm, "Port:", "RigPortBox"), 1, 65535);
+
+  auto* streamGroup = new QGroupBox("Stream the audio", this);
+  auto* streamForm = new QFormLayout(streamGroup);
+  StreamChk = new QCheckBox("Send the audio to an Icecast server, &just as it is heard", streamGroup);
+  StreamChk->setObjectName("StreamChk");
+  StreamChk->setAccessibleDescription("ScanDeck is the source; the titles go with the audio");
+  streamForm->addRow(StreamChk);
+  StreamHostBox = Field<SpokenBox>(streamForm, "Server:", "StreamHostBox");
+  StreamPortBox = Range(Field<QSpinBox>(streamForm, "Port:", "StreamPortBox"), 1, 65535);
+  StreamMountBox = Field<SpokenBox>(streamForm, "Mount:", "StreamMountBox", "begins with a slash");
+  StreamUserBox = Field<SpokenBox>(streamForm, "User:", "StreamUserBox");
+  StreamPasswordBox = Field<SpokenBox>(streamForm, "Password:", "StreamPasswordBox");
+  StreamPasswordBox->setEchoMode(QLineEdit::Password);
+  StreamFormatBox = Field<QComboBox>(streamForm, "Format:", "StreamFormatBox");
+  StreamFormatBox->addItems({"MP3", "Ogg Opus"});
+  StreamBitrateBox = Field<QComboBox>(streamForm, "Bitrate:", "StreamBitrateBox", "kilobits a second; 32 carries voice");
+  for (const int kbps : kStreamBitrates) StreamBitrateBox->addItem(QString("%1 kb/s").arg(kbps), kbps);
+  StreamNameBox = Field<SpokenBox>(streamForm, "Stream name:", "StreamNameBox");
+  StreamGenreBox = Field<SpokenBox>(streamForm, "Genre:", "StreamGenreBox");
+  StreamDescriptionBox = Field<SpokenBox>(streamForm, "Description:", "StreamDescriptionBox");
+  StreamPublicChk = new QCheckBox("List it in public directories", streamGroup);
+  StreamPublicChk->setObjectName("StreamPublicChk");
+  streamForm->addRow(StreamPublicChk);
+  StreamCallsOnlyChk = new QCheckBox("Calls only: silence between calls", streamGroup);
+  StreamCallsOnlyChk->setObjectName("StreamCallsOnlyChk");
+  StreamCallsOnlyChk->setAccessibleDescription("the connection is kept with encoded silence between calls");
+  streamForm->addRow(StreamCallsOnlyChk);
 
   StatusLbl = new QLabel(this);
   StatusLbl->setObjectName("StatusLbl");
@@ -119,7 +149,8 @@ IntegrationsWindow::IntegrationsWindow(const IntegrationSettings& settings, Call
   parts_column_ = new QVBoxLayout(parts);
   parts_column_->setContentsMargins(0, 0, 0, 0);
   for (QWidget* group : {static_cast<QWidget*>(textGroup), static_cast<QWidget*>(icecastGroup),
-                         static_cast<QWidget*>(overlayGroup), static_cast<QWidget*>(rigGroup)})
+                         static_cast<QWidget*>(overlayGroup), static_cast<QWidget*>(rigGroup),
+                         static_cast<QWidget*>(streamGroup)})
     parts_column_->addWidget(group);
   area->setWidget(parts);
   auto* layout = new QVBoxLayout(this);
@@ -153,6 +184,21 @@ IntegrationSettings IntegrationsWindow::form() const {
   s.rig = RigChk->isChecked();
   s.rigAddress = FromQt(RigAddressBox->text().trimmed());
   s.rigPort = static_cast<std::uint16_t>(RigPortBox->value());
+  StreamOptions& o = s.stream;
+  o.enabled = StreamChk->isChecked();
+  if (const QString host = StreamHostBox->text().trimmed(); !host.isEmpty()) o.host = FromQt(host);
+  o.port = static_cast<std::uint16_t>(StreamPortBox->value());
+  if (QString mount = StreamMountBox->text().trimmed(); !mount.isEmpty() && mount != "/")
+    o.mount = FromQt(mount.startsWith('/') ? mount : "/" + mount);
+  if (const QString user = StreamUserBox->text().trimmed(); !user.isEmpty()) o.user = FromQt(user);
+  o.password = FromQt(StreamPasswordBox->text());
+  o.format = StreamFormatBox->currentIndex() == 1 ? StreamFormat::Opus : StreamFormat::Mp3;
+  o.bitrate = StreamBitrateBox->currentData().toInt();
+  o.name = FromQt(StreamNameBox->text());
+  o.genre = FromQt(StreamGenreBox->text());
+  o.description = FromQt(StreamDescriptionBox->text());
+  o.listed = StreamPublicChk->isChecked();
+  o.callsOnly = StreamCallsOnlyChk->isChecked();
   return s;
 }
 
@@ -172,6 +218,20 @@ void IntegrationsWindow::ShowIntegrations() {
   RigChk->setChecked(s.rig);
   RigAddressBox->setText(ToQt(s.rigAddress));
   RigPortBox->setValue(s.rigPort);
+  const StreamOptions& o = s.stream;
+  StreamChk->setChecked(o.enabled);
+  StreamHostBox->setText(ToQt(o.host));
+  StreamPortBox->setValue(o.port);
+  StreamMountBox->setText(ToQt(o.mount));
+  StreamUserBox->setText(ToQt(o.user));
+  StreamPasswordBox->setText(ToQt(o.password));
+  StreamFormatBox->setCurrentIndex(o.format == StreamFormat::Opus ? 1 : 0);
+  StreamBitrateBox->setCurrentIndex(std::max(0, StreamBitrateBox->findData(o.bitrate)));
+  StreamNameBox->setText(ToQt(o.name));
+  StreamGenreBox->setText(ToQt(o.genre));
+  StreamDescriptionBox->setText(ToQt(o.description));
+  StreamPublicChk->setChecked(o.listed);
+  StreamCallsOnlyChk->setChecked(o.callsOnly);
   apply_error_.clear();
   refresh();
   refresh_->start();
@@ -190,7 +250,7 @@ void IntegrationsWindow::ApplyCmd_Click() {
 
 void IntegrationsWindow::addPart(QWidget* part, std::function<QString()> apply, std::function<void()> refresh) {
   parts_column_->addWidget(part);
-  QWidget* previous = RigPortBox;
+  QWidget* previous = StreamCallsOnlyChk;
   for (QWidget* child : part->findChildren<QWidget*>())
     if (child->focusPolicy() & Qt::TabFocus && !child->focusProxy() && child->parentWidget() == part) {
       setTabOrder(previous, child);

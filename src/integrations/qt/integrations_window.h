@@ -1,5 +1,5 @@
 #pragma once
-// "Integrations": the now-playing template and the three ways other programs hear
+// "Integrations": the now-playing template, the stream ScanDeck sends, and the three ways other programs hear
 // about the scanner. Not modal. Apply hands the settings on (they are saved and
 // take effect at once); the status line says what each part is doing.
 #include <QWidget>
@@ -10,6 +10,7 @@
 #include "integrations/core/integration_settings.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -62,6 +63,19 @@ class IntegrationsWindow final : public QWidget {
   QCheckBox* RigChk;
   QLineEdit* RigAddressBox;
   QSpinBox* RigPortBox;
+  QCheckBox* StreamChk;
+  QLineEdit* StreamHostBox;
+  QSpinBox* StreamPortBox;
+  QLineEdit* StreamMountBox;
+  QLineEdit* StreamUserBox;
+  QLineEdit* StreamPasswordBox;
+  QComboBox* StreamFormatBox;
+  QComboBox* StreamBitrateBox;
+  QLineEdit* StreamNameBox;
+  QLineEdit* StreamGenreBox;
+  QLineEdit* StreamDescriptionBox;
+  QCheckBox* StreamPublicChk;
+  QCheckBox* StreamCallsOnlyChk;
   QLabel* StatusLbl;
   QVBoxLayout* parts_column_;  // the groups, in a scrolled area
   bool sized_ = false;

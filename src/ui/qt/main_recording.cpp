@@ -1,4 +1,5 @@
-// Call recording: the Heard list's activities as calls, with the directory's names.
+// Call recording: the Heard list's activities as calls, with the directory's names;
+// and the capture's audio handed to the stream.
 #include "audio/qt/recording_window.h"
 #include "heard/core/heard_names.h"
 #include "ui/qt/main_window.h"
@@ -37,6 +38,15 @@ void MainWindow::RecordingMnu_Click() {
     recording_window_->setAttribute(Qt::WA_DeleteOnClose);
   }
   recording_window_->ShowRecording();
+}
+
+void MainWindow::feedStream() {
+  std::shared_ptr<StreamSender> sender = integrations_.stream();
+  integrations_.setCapturePosition([this] { return recording_.position(); });
+  if (!sender) return recording_.setTap(nullptr);
+  recording_.setTap([sender](const std::int16_t* samples, std::size_t count, std::uint64_t first, int rate) {
+    sender->audio(samples, count, first, rate);
+  });
 }
 
 void MainWindow::RecordNowMnu_Click() { recording_.recordNow(); }

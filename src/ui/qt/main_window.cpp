@@ -81,7 +81,7 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
   buildMenus();
   RecordNowMnu->setEnabled(false);
   connect(&recording_, &Recording::statusChanged, this,
-          [this] { RecordNowMnu->setEnabled(recording_.capture() != nullptr); });
+          [this] { RecordNowMnu->setEnabled(recording_.capture() && recording_.settings().record); });
 
   auto* client = new QWidget(this);
   client->setObjectName("client");
@@ -293,6 +293,8 @@ void MainWindow::Form_Load() {
   integrations_.load();
   startMqtt(ReadMqttFile(core_.path(kMqttFileName), FromQt(QSysInfo::machineHostName())));
   recording_.load();
+  feedStream();
+  connect(&integrations_, &Integrations::streamChanged, this, &MainWindow::feedStream);
   applyWindowSize();
   MainTimer.start();
   render();

@@ -231,6 +231,8 @@ class MainWindow : public QMainWindow {
   Recording recording_;
   QPointer<RecordingWindow> recording_window_;
   void recordActivity(const HeardKey& key, bool started, Millis at);
+  // The stream takes the capture's audio while it is switched on.
+  void feedStream();
   QPixmap squelch_picture_;
   QPixmap talkgroup_picture_;
   void buildAnnounceMenu(QMenu* options);
