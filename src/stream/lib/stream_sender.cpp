@@ -5,6 +5,12 @@
 #include <opus/opusenc.h>
 #include <shout/shout.h>
 
+#include <netdb.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -29,6 +35,33 @@ constexpr std::size_t kQueueSamples = 48000 * 8;
 constexpr auto kIdleWait = std::chrono::milliseconds(200);
 // A sender stuck in a connect to an unanswering host is left to finish alone.
 constexpr auto kStopWait = std::chrono::seconds(2);
+
+// libshout says "Login failed" alike for a wrong password (401) and a mount held by
+// another source (403): a listener's look at the mount tells them apart.
+bool MountLive(const StreamOptions& o) {
+  addrinfo hints{};
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(o.host.c_str(), std::to_string(o.port).c_str(), &hints, &found) != 0) return false;
+  bool live = false;
+  for (addrinfo* a = found; a && !live; a = a->ai_next) {
+    const int fd = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+    if (fd < 0) continue;
+    const timeval wait{3, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+    if (connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
+      const std::string ask = "GET " + o.mount + " HTTP/1.0\r\nHost: " + o.host + "\r\nUser-Agent: ScanDeck\r\n\r\n";
+      char reply[32] = {};
+      if (send(fd, ask.data(), ask.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(ask.size()) &&
+          recv(fd, reply, sizeof reply - 1, MSG_WAITALL) > 12)
+        live = std::string_view(reply).substr(8, 5) == " 200 ";
+    }
+    ::close(fd);
+  }
+  freeaddrinfo(found);
+  return live;
+}
 
 class Encoder {
  public:
@@ -141,6 +174,12 @@ class Connection {
   ~Connection() { close(); }
 
   void run() {
+    // libshout writes to its socket without MSG_NOSIGNAL: a server gone would end
+    // the whole program with SIGPIPE. Blocked here, the write fails with EPIPE.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     std::unique_lock lock(s_.mutex);
     while (!s_.stop) {
       if (!shout_) {
@@ -172,6 +211,14 @@ class Connection {
       const bool sent = send(*piece, why);
       lock.lock();
       if (!sent) {
+        // The signal of a failed write stays pending on this thread: taken, so the
+        // next loss raises it anew rather than piling up.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        const timespec now{0, 0};
+        while (sigtimedwait(&pipe, nullptr, &now) == SIGPIPE) {
+        }
         close();
         if (!why.empty()) {
           s_.health.failed(StreamFault::Lost, why);
@@ -217,6 +264,7 @@ class Connection {
     const int error = shout_open(shout_);
     if (error != SHOUTERR_SUCCESS) {
       why = shout_get_error(shout_);
+      if (error == SHOUTERR_NOLOGIN && MountLive(o_)) why = "403 the mount is in use";
       const StreamFault fault = ClassifyOpenFailure(error == SHOUTERR_NOLOGIN, why);
       close();
       return fault;
