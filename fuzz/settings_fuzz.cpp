@@ -18,6 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const IntegrationSettings settings = ReadIntegrationText(text);
   const std::string written = IntegrationText(settings);
   FUZZ_CHECK(ReadIntegrationText(written) == settings);
+  // What the sender is handed is always one it can use: a mount path, a bitrate offered.
+  FUZZ_CHECK(settings.stream.mount.size() > 1 && settings.stream.mount[0] == '/');
+  FUZZ_CHECK(IsStreamBitrate(settings.stream.bitrate) && !settings.stream.host.empty());
 
   const RecordingSettings recording = ReadRecordingText(text);
   const std::string recording_text = RecordingText(recording);

@@ -260,13 +260,15 @@ TEST(RigProtocol, ANewcomerWaitsForAPlaceAndTakesTheLongestSilentOne) {
 
 TEST(IntegrationSettingsFile, RoundTripAndDamagedValuesKeepTheirDefaults) {
   IntegrationSettings s;
-  EXPECT_FALSE(s.icecast || s.overlay || s.rig) << "everything off by default";
+  EXPECT_FALSE(s.icecast || s.overlay || s.rig || s.stream.enabled) << "everything off by default";
   EXPECT_EQ(s.rigAddress, "127.0.0.1");
   s.text = {"{name} \xE9 = {freq}", "Quiet"};
   s.icecast = s.overlay = s.rig = true;
   s.icecastPassword = "a=b\nrig=0";
   s.icecastDelaySeconds = 12;
   s.rigPort = 4533;
+  s.stream = {true, "radio.example", 8443, "/fire.opus", "me", "p#w&", StreamFormat::Opus, 24, "Fire \xE9", "Scanner",
+              "County", true, true};
   IntegrationSettings back = ReadIntegrationText(IntegrationText(s));
   EXPECT_EQ(back.icecastPassword, "a=b rig=0") << "a line break cannot start another key";
   back.icecastPassword = s.icecastPassword;
@@ -274,7 +276,10 @@ TEST(IntegrationSettingsFile, RoundTripAndDamagedValuesKeepTheirDefaults) {
 
   const IntegrationSettings defaults;
   const char* damaged[] = {"rig_port=0\n", "rig_port=70000\n", "icecast_port=80x\n", "icecast_delay=61\n",
-                           "icecast=yes\n", "rig_address=\n", "\x01\x02\xFF", "rig_port=-1"};
+                           "icecast=yes\n", "rig_address=\n", "\x01\x02\xFF", "rig_port=-1",
+                           "stream=2\n", "stream_port=0\n", "stream_mount=live\n", "stream_mount=/\n",
+                           "stream_format=aac\n", "stream_bitrate=33\n", "stream_bitrate=32k\n", "stream_user=\n",
+                           "stream_host=\n", "stream_public=yes\n", "stream_calls_only=-1\n"};
   for (const char* text : damaged) EXPECT_EQ(ReadIntegrationText(text), defaults) << text;
 }
 
