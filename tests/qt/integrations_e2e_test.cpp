@@ -260,19 +260,23 @@ TEST(IcecastServer, TitlesFollowTheScannerAndAServerGoneIsReportedOnce) {
   EXPECT_TRUE(s.desktop.events.empty()) << "no message box";
 }
 
-// The MQTT part: reached by Tab after the rig port, every field named with its
-// caption, its mnemonics unique in the window; Apply writes mqtt.ini for its owner
-// alone and makes the client only while it is switched on.
+// The stream's part and the MQTT part: reached by Tab after the rig port, every
+// field named with its caption, every mnemonic letter unique in the window; Apply
+// writes mqtt.ini for its owner alone and makes the client only while it is switched on.
 TEST(MqttPart, KeyboardNamesAndSwitchingOnAndOff) {
   Session s(OnChannel(2));
   s.window->findChild<QAction*>("IntegrationsMnu")->trigger();
   auto* window = s.window->findChild<QWidget*>("Integrations");
   ASSERT_TRUE(window && window->isVisible());
+  const QStringList streamOrder = {"StreamChk",       "StreamHostBox",    "StreamPortBox",       "StreamMountBox",
+                                   "StreamUserBox",   "StreamPasswordBox", "StreamFormatBox",    "StreamBitrateBox",
+                                   "StreamNameBox",   "StreamGenreBox",   "StreamDescriptionBox", "StreamPublicChk",
+                                   "StreamCallsOnlyChk"};
   const QStringList order = {"MqttChk",     "MqttHostBox",     "MqttPortBox",   "MqttVersionBox",
                              "MqttTlsChk",  "MqttCaBox",       "MqttUserBox",   "MqttPasswordBox",
                              "MqttPrefixBox", "MqttDiscoveryChk", "MqttCommandsChk"};
   QWidget* at = window->findChild<QWidget*>("RigPortBox");
-  for (const QString& name : order) {
+  for (const QString& name : streamOrder + order) {
     do at = at->nextInFocusChain();
     while (!(at->focusPolicy() & Qt::TabFocus) || at->focusProxy() || !at->isVisible() ||
            qobject_cast<QAbstractSpinBox*>(at->parentWidget()) || qobject_cast<QComboBox*>(at->parentWidget()));
@@ -286,19 +290,20 @@ TEST(MqttPart, KeyboardNamesAndSwitchingOnAndOff) {
     QString caption;
     if (auto* b = qobject_cast<QAbstractButton*>(w)) caption = b->text();
     if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy()) caption = l->text();
+    if (caption.isEmpty()) continue;
+    QWidget* named = qobject_cast<QLabel*>(w) ? qobject_cast<QLabel*>(w)->buddy() : w;
+    const QString plain = QString(caption).remove('&').remove(QRegularExpression(":$"));
+    EXPECT_TRUE(named->accessibleName().isEmpty() || named->accessibleName().startsWith(plain))
+        << named->accessibleName().toStdString() << " lacks " << plain.toStdString();
     const auto at = QRegularExpression("&(\\w)").match(caption);
     if (!at.hasMatch()) continue;
     const QChar key = at.captured(1).toLower().at(0);
     ++uses[key];
-    if (!part->isAncestorOf(w)) continue;
-    mine.append({key, caption});
-    QWidget* named = qobject_cast<QLabel*>(w) ? qobject_cast<QLabel*>(w)->buddy() : w;
-    const QString plain = caption.remove('&').remove(QRegularExpression(":$"));
-    EXPECT_TRUE(named->accessibleName().isEmpty() || named->accessibleName().startsWith(plain))
-        << named->accessibleName().toStdString() << " lacks " << plain.toStdString();
+    if (part->isAncestorOf(w)) mine.append({key, caption});
   }
   EXPECT_EQ(mine.size(), order.size());
-  for (const auto& [key, caption] : mine) EXPECT_EQ(uses[key], 1) << caption.toStdString();
+  for (auto use = uses.begin(); use != uses.end(); ++use)
+    EXPECT_EQ(use.value(), 1) << "Alt+" << QString(use.key()).toStdString() << " leads to more than one control";
 
   auto* status = window->findChild<QLabel*>("MqttStatusLbl");
   EXPECT_EQ(status->text(), "MQTT: off");
