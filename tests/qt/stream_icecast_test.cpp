@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -71,6 +72,46 @@ std::optional<double> Onset(const std::vector<std::int16_t>& s, double hz, doubl
     if (p > 1e13 && p > 20 * Power(s, at, at + kWindow, other)) return double(at) / kRate;
   }
   return std::nullopt;
+}
+
+// A listener reading the mount as it comes, with when each byte arrived.
+struct Listener {
+  QTcpSocket socket;
+  std::string head, body;
+  std::vector<std::pair<qint64, std::size_t>> arrivals;  // (ms on the test's clock, body bytes so far)
+  void start(const QString& port, const char* mount, const QElapsedTimer& clock) {
+    QObject::connect(&socket, &QTcpSocket::readyRead, [this, &clock] {
+      const QByteArray got = socket.readAll();
+      std::string& to = head.find("\r\n\r\n") == std::string::npos ? head : body;
+      to.append(got.constData(), static_cast<std::size_t>(got.size()));
+      if (&to == &head && head.find("\r\n\r\n") != std::string::npos) {
+        body = head.substr(head.find("\r\n\r\n") + 4);
+        head.resize(head.find("\r\n\r\n") + 4);
+      }
+      arrivals.emplace_back(clock.elapsed(), body.size());
+    });
+    socket.connectToHost("127.0.0.1", static_cast<quint16>(port.toUInt()));
+    socket.write(QString("GET %1 HTTP/1.0\r\nIcy-MetaData: 1\r\n\r\n").arg(mount).toLatin1());
+  }
+  // When the body held `offset` bytes.
+  qint64 arrival(std::size_t offset) const {
+    for (const auto& [ms, size] : arrivals)
+      if (size > offset) return ms;
+    return -1;
+  }
+};
+
+// The titles of an Ogg stream's chains (TITLE of each OpusTags), in order, UTF-8.
+std::vector<std::string> OggTitles(const std::string& body) {
+  std::vector<std::string> titles;
+  for (std::size_t at = body.find("OpusTags"); at != std::string::npos; at = body.find("OpusTags", at + 8)) {
+    const auto tag = body.find("TITLE=", at);
+    if (tag == std::string::npos || tag > at + 400) continue;
+    std::uint32_t length = 0;
+    std::memcpy(&length, body.data() + tag - 4, 4);
+    titles.push_back(body.substr(tag + 6, length - 6));
+  }
+  return titles;
 }
 
 // A listener's stream split into its audio bytes and the titles with the audio
@@ -160,77 +201,106 @@ struct Rig {
 TEST(StreamOnIcecast, TitlesInStepWithEachCallsToneAndARestartedServerTakenBack) {
   const QString port = Env("SCANDECK_ICECAST_PORT");
   if (port.isEmpty() || Env("SCANDECK_TEST_PULSE").isEmpty()) GTEST_SKIP() << "needs tests/stream/run.sh";
-  TempDir dir;
-  QString why;
-  std::shared_ptr<StreamSender> sender = MakeStreamSender(Options("/scanner.mp3", Env("SCANDECK_ICECAST_PASSWORD")), &why);
-  ASSERT_TRUE(sender) << why.toStdString();
-  Rig rig;
-  rig.start(dir, sender);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return sender->status().find("sending") != std::string::npos; }, 20000))
-      << sender->status();
-  sender->title(rig.capture->position(), kIdle, false);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return MountUp(port, "/scanner.mp3"); }, 10000));
-
-  QProcess listener;
-  listener.start("curl", {"-s", "-N", "-H", "Icy-MetaData: 1", "-D", QString::fromStdString(dir.file("headers")), "-o",
-                          QString::fromStdString(dir.file("body")), QString("http://127.0.0.1:%1/scanner.mp3").arg(port)});
-  QTest::qWait(2000);
-
   struct Call {
     double hz;
     std::string title;  // Latin-1, as the program's titles are
   };
   const std::vector<Call> calls = {{700, "Fire Dispatch \xE9 & #1"}, {1300, "Pol\xEDtica #2 & Caf\xE9"}};
-  for (const Call& call : calls) {
-    std::unique_ptr<QProcess> play = Play(ToneFile(dir, call.hz, 2.5));
-    // Titled when the test hears the tone, as the poll reports a call after the speaker.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.loud.load(); }, 20000)) << call.hz;
-    sender->title(rig.capture->position(), call.title, true);
-    EXPECT_TRUE(play->waitForFinished(20000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.loud.load(); }, 20000));
+  for (const StreamFormat format : {StreamFormat::Mp3, StreamFormat::Opus}) {
+    const bool mp3 = format == StreamFormat::Mp3;
+    const char* mount = mp3 ? "/scanner.mp3" : "/scanner.opus";
+    TempDir dir;
+    QString why;
+    StreamOptions options = Options(mount, Env("SCANDECK_ICECAST_PASSWORD"));
+    options.format = format;
+    std::shared_ptr<StreamSender> sender = MakeStreamSender(options, &why);
+    ASSERT_TRUE(sender) << why.toStdString();
+    Rig rig;
+    rig.start(dir, sender);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sender->status().find("sending") != std::string::npos; }, 20000))
+        << sender->status();
     sender->title(rig.capture->position(), kIdle, false);
-    QTest::qWait(2500);
-  }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return MountUp(port, mount); }, 10000));
 
-  // The server restarted mid-stream: the loss told once, the source back within the back-off.
-  std::vector<std::string> lines = {sender->status()};
-  QFile(Env("SCANDECK_ICECAST_RESTART")).open(QIODevice::WriteOnly);
-  QElapsedTimer since;
-  since.start();
-  const auto seen = [&] {
-    if (sender->status() != lines.back()) lines.push_back(sender->status());
-    return lines.back().find("connected again") != std::string::npos && MountUp(port, "/scanner.mp3");
-  };
-  ASSERT_TRUE(QTest::qWaitFor(seen, 60000)) << lines.back();
-  // Down about a second: the first try after 2 s may find it still starting, the next is 4 s later.
-  EXPECT_LT(since.elapsed(), 1000 + 2000 + 4000 + 3000);
-  ASSERT_EQ(lines.size(), 3u) << lines.back();
-  EXPECT_NE(lines[1].find("trying again"), std::string::npos) << lines[1];
-  std::cout << "source back " << since.elapsed() << " ms after the restart began\n";
-  listener.waitForFinished(5000);  // the restart ended its connection
-
-  const IcyStream heard = ParseIcy(Slurp(dir.file("headers")), Slurp(dir.file("body")));
-  const std::vector<std::int16_t> samples = Decode(dir, heard.audio);
-  ASSERT_GT(samples.size(), 10u * kRate);
-  const double bytes_per_second = 32000 / 8.0;
-  for (std::size_t i = 0; i < calls.size(); ++i) {
-    const Call& call = calls[i];
-    const auto onset = Onset(samples, call.hz, calls[1 - i].hz);
-    ASSERT_TRUE(onset) << "the tone of " << call.hz << " Hz is not in the stream";
-    std::optional<double> titled;
-    std::set<std::string> forms;
-    for (const auto& [offset, text] : heard.titles) {
-      forms.insert(text);
-      // The server may hand the title on in UTF-8 or in the Latin-1 the program holds.
-      if (!titled && (QString::fromUtf8(text) == QString::fromLatin1(call.title) || text == call.title))
-        titled = offset / bytes_per_second;
+    QElapsedTimer clock;
+    clock.start();
+    Listener listener;
+    listener.start(port, mount, clock);
+    QTest::qWait(2000);
+    const qint64 connected = listener.arrivals.empty() ? -1 : listener.arrivals.front().first;
+    std::vector<qint64> heard_at;  // when the capture first gave each tone
+    for (const Call& call : calls) {
+      std::unique_ptr<QProcess> play = Play(ToneFile(dir, call.hz, 2.5));
+      // Titled when the test hears the tone, as the poll reports a call after the speaker.
+      ASSERT_TRUE(QTest::qWaitFor([&] { return rig.loud.load(); }, 20000)) << call.hz;
+      heard_at.push_back(clock.elapsed());
+      sender->title(rig.capture->position(), call.title, true);
+      // Waited for with the events running: the listener's arrivals are timed as they come.
+      EXPECT_TRUE(QTest::qWaitFor([&] { return play->state() == QProcess::NotRunning; }, 20000));
+      ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.loud.load(); }, 20000));
+      sender->title(rig.capture->position(), kIdle, false);
+      QTest::qWait(2500);
     }
-    ASSERT_TRUE(titled) << "title not heard: " << call.title << "; heard " << forms.size() << " titles";
-    std::cout << call.hz << " Hz: tone at " << *onset << " s, title at " << *titled << " s of the listener's stream\n";
-    // The server places a title at the first metadata point of the block of the
-    // source's data that carries it, so it may lead the tone by one interval (0.5 s here).
-    EXPECT_GE(*titled, *onset - 0.5) << "titled before its call";
-    EXPECT_LE(*titled, *onset + 1.0) << "titled late";
+
+    if (mp3) {
+      // The server restarted mid-stream: the loss told once, the source back within the back-off.
+      std::vector<std::string> lines = {sender->status()};
+      QFile(Env("SCANDECK_ICECAST_RESTART")).open(QIODevice::WriteOnly);
+      QElapsedTimer since;
+      since.start();
+      const auto seen = [&] {
+        if (sender->status() != lines.back()) lines.push_back(sender->status());
+        return lines.back().find("connected again") != std::string::npos && MountUp(port, mount);
+      };
+      ASSERT_TRUE(QTest::qWaitFor(seen, 60000)) << lines.back();
+      // Down about a second: the first try after 2 s may find it still starting, the next is 4 s later.
+      EXPECT_LT(since.elapsed(), 1000 + 2000 + 4000 + 3000);
+      ASSERT_EQ(lines.size(), 3u) << lines.back();
+      EXPECT_NE(lines[1].find("trying again"), std::string::npos) << lines[1];
+      std::cout << "source back " << since.elapsed() << " ms after the restart began\n";
+    }
+    listener.socket.abort();
+
+    if (!mp3) {
+      // Each title a chain of its own, in UTF-8, in order; both tones decoded across the chains.
+      const std::vector<std::string> titles = OggTitles(listener.body);
+      std::vector<std::string> wanted = {QString(kIdle).toStdString()};
+      for (const Call& call : calls) wanted.insert(wanted.end(), {QString::fromLatin1(call.title).toStdString(), kIdle});
+      std::vector<std::string> got;
+      for (const std::string& t : titles)
+        if (got.empty() || got.back() != t) got.push_back(t);
+      while (!got.empty() && got.front() != kIdle) got.erase(got.begin());  // what the burst began with
+      EXPECT_EQ(got, wanted);
+      const std::vector<std::int16_t> samples = Decode(dir, listener.body);
+      for (std::size_t i = 0; i < calls.size(); ++i)
+        EXPECT_TRUE(Onset(samples, calls[i].hz, calls[1 - i].hz)) << calls[i].hz << " Hz not carried";
+      continue;
+    }
+    const IcyStream heard = ParseIcy(listener.head, listener.body);
+    const std::vector<std::int16_t> samples = Decode(dir, heard.audio);
+    ASSERT_GT(samples.size(), 10u * kRate);
+    const double bytes_per_second = 32000 / 8.0;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+      const Call& call = calls[i];
+      const auto onset = Onset(samples, call.hz, calls[1 - i].hz);
+      ASSERT_TRUE(onset) << "the tone of " << call.hz << " Hz is not in the stream";
+      std::optional<double> titled;
+      for (const auto& [offset, text] : heard.titles)
+        // The server may hand the title on in UTF-8 or in the Latin-1 the program holds.
+        if (!titled && (QString::fromUtf8(text) == QString::fromLatin1(call.title) || text == call.title))
+          titled = offset / bytes_per_second;
+      ASSERT_TRUE(titled) << "title not heard: " << call.title << " among " << heard.titles.size();
+      // The server places a title at the first metadata point of the block of the
+      // source's data that carries it, so it may lead the tone by one interval (0.5 s here).
+      EXPECT_GE(*titled, *onset - 0.5) << "titled before its call";
+      EXPECT_LE(*titled, *onset + 1.0) << "titled late";
+      // Figures, not checks: when the tone's bytes reached the listener, and when a
+      // player that began at the first byte (the server's burst) plays them.
+      const auto offset = static_cast<std::size_t>(*onset * bytes_per_second * 2001 / 2000);
+      std::cout << call.hz << " Hz: title at " << *titled - *onset << " s from the tone; bytes arrive "
+                << listener.arrival(offset) - heard_at[i] << " ms after the capture; played "
+                << connected + static_cast<qint64>(*onset * 1000) - heard_at[i] << " ms after it\n";
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 #include <shout/shout.h>
 
 #include <netdb.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -101,18 +102,7 @@ class Mp3Encoder final : public Encoder {
 
 class OpusStreamEncoder final : public Encoder {
  public:
-  OpusStreamEncoder(int rate, int kbps, const std::string& title) {
-    OggOpusComments* comments = Comments(title);
-    const OpusEncCallbacks callbacks = {&OpusStreamEncoder::Write, &OpusStreamEncoder::Close};
-    int error = 0;
-    encoder_ = ope_encoder_create_callbacks(&callbacks, this, comments, rate, 1, 0, &error);
-    ope_comments_destroy(comments);
-    if (!encoder_) return;
-    ope_encoder_ctl(encoder_, OPUS_SET_BITRATE(kbps * 1000));
-    ope_encoder_ctl(encoder_, OPUS_SET_SIGNAL(OPUS_SIGNAL_VOICE));
-    // Pages leave at least five times a second: a listener's delay, not a file's size.
-    ope_encoder_ctl(encoder_, OPE_SET_MUXING_DELAY(48000 / 5));
-  }
+  OpusStreamEncoder(int rate, int kbps, const std::string& title) : rate_(rate), kbps_(kbps) { make(title); }
   ~OpusStreamEncoder() override {
     if (encoder_) ope_encoder_destroy(encoder_);
   }
@@ -120,17 +110,39 @@ class OpusStreamEncoder final : public Encoder {
   bool encode(const std::int16_t* samples, std::size_t count, std::vector<unsigned char>& out) override {
     out_ = &out;
     out.clear();
+    fed_ = true;
     const int error = ope_encoder_write(encoder_, samples, static_cast<int>(count));
     out_ = nullptr;
     return error == OPE_OK;
   }
   void retitle(const std::string& title) override {
+    // A chain with no audio yet is begun again rather than ended: libopusenc gives a
+    // chain ended before its first page a granule position players refuse.
+    if (!fed_) {
+      ope_encoder_destroy(encoder_);
+      make(title);
+      return;
+    }
+    fed_ = false;
     OggOpusComments* comments = Comments(title);
     ope_encoder_chain_current(encoder_, comments);
     ope_comments_destroy(comments);
   }
 
  private:
+  void make(const std::string& title) {
+    OggOpusComments* comments = Comments(title);
+    const OpusEncCallbacks callbacks = {&OpusStreamEncoder::Write, &OpusStreamEncoder::Close};
+    int error = 0;
+    encoder_ = ope_encoder_create_callbacks(&callbacks, this, comments, rate_, 1, 0, &error);
+    ope_comments_destroy(comments);
+    if (!encoder_) return;
+    ope_encoder_ctl(encoder_, OPUS_SET_BITRATE(kbps_ * 1000));
+    ope_encoder_ctl(encoder_, OPUS_SET_SIGNAL(OPUS_SIGNAL_VOICE));
+    // Pages leave at least five times a second: a listener's delay, not a file's size.
+    ope_encoder_ctl(encoder_, OPE_SET_MUXING_DELAY(48000 / 5));
+  }
+
   static OggOpusComments* Comments(const std::string& latin1) {
     OggOpusComments* comments = ope_comments_create();
     ope_comments_add(comments, "TITLE", Latin1ToUtf8(latin1).c_str());
@@ -149,7 +161,9 @@ class OpusStreamEncoder final : public Encoder {
   std::vector<unsigned char> held_;
 
  private:
+  int rate_, kbps_;
   OggOpusEnc* encoder_ = nullptr;
+  bool fed_ = false;  // the chain has audio
   std::vector<unsigned char>* out_ = nullptr;
 };
 
@@ -180,6 +194,7 @@ class Connection {
     sigemptyset(&pipe);
     sigaddset(&pipe, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    pthread_setname_np(pthread_self(), "stream-send");  // its CPU can be told in /proc
     std::unique_lock lock(s_.mutex);
     while (!s_.stop) {
       if (!shout_) {
