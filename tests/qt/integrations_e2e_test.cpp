@@ -332,3 +332,51 @@ TEST(MqttPart, KeyboardNamesAndSwitchingOnAndOff) {
   EXPECT_EQ(status->text(), "MQTT: off");
   EXPECT_NE(scandeck::testing::Slurp(path).find("mqtt=0\n"), std::string::npos);
 }
+
+// The stream's part: Apply writes its keys for the owner alone, the capture runs for
+// the stream with record=0 and stops with it, the admin titles for the same mount
+// give way to the stream's, and a server nobody answers is told in the status line.
+TEST(StreamPart, ApplyWritesItsKeysAndTheStreamTakesTheCapture) {
+  Session s(OnChannel(2));
+  s.window->findChild<QAction*>("IntegrationsMnu")->trigger();
+  auto* window = s.window->findChild<QWidget*>("Integrations");
+  ASSERT_TRUE(window && window->isVisible());
+  QTcpServer probe;  // a port nobody listens on
+  ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+  const quint16 closed = probe.serverPort();
+  probe.close();
+  auto* status = window->findChild<QLabel*>("StatusLbl");
+  for (const bool on : {true, false}) {
+    window->findChild<QCheckBox*>("StreamChk")->setChecked(on);
+    window->findChild<QSpinBox*>("StreamPortBox")->setValue(closed);
+    window->findChild<QLineEdit*>("StreamMountBox")->setText("live");
+    window->findChild<QComboBox*>("StreamFormatBox")->setCurrentIndex(1);
+    window->findChild<QComboBox*>("StreamBitrateBox")->setCurrentText("24 kb/s");
+    window->findChild<QCheckBox*>("IcecastChk")->setChecked(true);
+    window->findChild<QSpinBox*>("IcecastPortBox")->setValue(closed);
+    window->findChild<QLineEdit*>("IcecastMountBox")->setText("/live");
+    window->findChild<QPushButton*>("ApplyCmd")->click();
+    for (int i = 0; i < 10; ++i) s.tick();
+    const std::string path = s.folder.file("integrations.ini");
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    const std::string ini = scandeck::testing::Slurp(path);
+    for (const char* line : {"\nstream_mount=/live\n", "\nstream_format=opus\n", "\nstream_bitrate=24\n"})
+      EXPECT_NE(ini.find(line), std::string::npos) << line << ini;
+    EXPECT_NE(ini.find(on ? "\nstream=1\n" : "\nstream=0\n"), std::string::npos) << ini;
+    EXPECT_EQ(s.window->recording().capture() != nullptr, on) << "the capture runs for the stream alone";
+    EXPECT_EQ(status->text().contains("the titles go with the stream on the same mount"), on)
+        << status->text().toStdString();
+    // Without a sound server here the stream waits for its input; with one, it tries the port.
+    if (on)
+      EXPECT_TRUE(QTest::qWaitFor([&] {
+        s.tick();
+        return status->text().contains("Stream: waiting for the sound input") ||
+               status->text().contains("Stream: cannot reach 127.0.0.1:");
+      }, 10000)) << status->text().toStdString();
+    else
+      EXPECT_FALSE(status->text().contains("Stream:")) << status->text().toStdString();
+  }
+  EXPECT_TRUE(s.desktop.events.empty()) << "no message box";
+}

@@ -93,7 +93,8 @@ class StreamHealth {
 
  private:
   std::string where_;
-  std::string text_ = "Stream: connecting";
+  // The server is first tried with the first audio: there is nothing to send before.
+  std::string text_ = "Stream: waiting for the sound input";
   StreamFault fault_ = StreamFault::None;
   bool ever_connected_ = false;
 };
