@@ -7,11 +7,12 @@
 # "stream-send" thread (utime+stime from /proc), VmRSS at the start and the end.
 # A measurement, not a test: it prints figures and judges nothing.
 #
-#   bash bench/stream_figures.sh BUILD_DIR [SECONDS]
+#   bash bench/stream_figures.sh BUILD_DIR [SECONDS] [SECONDS_GONE]
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?BUILD_DIR}" && pwd)
 seconds=${2:-30}
+gone=${3:-$seconds}
 . "$root/tests/support/pulse_server.sh"
 . "$root/tests/support/icecast_server.sh"
 scratch=$(mktemp -d)
@@ -40,7 +41,7 @@ ticks() { awk '{print $14 + $15}' "$1" 2>/dev/null || echo 0; }
 rss() { awk '/VmRSS/ {print $2}' "/proc/$app/status"; }
 sender_stat() { for t in /proc/$app/task/*; do [ "$(cat "$t/comm")" = stream-send ] && echo "$t/stat"; done; }
 phase() {
-  local name=$1 polls0 cpu0 send0 rss0 stat
+  local name=$1 seconds=${2:-$seconds} polls0 cpu0 send0 rss0 stat
   stat=$(sender_stat)
   polls0=$(grep -c '^>' "$scratch/sim.log"); cpu0=$(ticks "/proc/$app/stat"); send0=$(ticks "$stat"); rss0=$(rss)
   sleep "$seconds"
@@ -60,5 +61,5 @@ run; phase "stream off"; kill "$app"; wait "$app" 2>/dev/null
 printf 'stream=1\nstream_port=%s\nstream_password=pw\nstream_mount=/scanner.mp3\n' "$port" >"$work/integrations.ini"
 run; phase "stream on, server up"
 kill "$icecast_pid"; wait "$icecast_pid" 2>/dev/null
-phase "stream on, server gone"
+phase "stream on, server gone" "$gone"
 kill "$app"; wait "$app" 2>/dev/null

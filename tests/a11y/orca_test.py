@@ -253,7 +253,23 @@ def drive(orca, scanner, folder):
             break
     delay = [u for u in heard if "Delay" in u]
     check(len(delay) == 1 and delay[0].count("Delay") == 1, "the Delay box's caption is said once (heard %r)" % heard)
-    # Further on by Tab, the MQTT part: its switch speaks its caption and state.
+    # Further on by Tab, the stream's part: its switch and its format list speak
+    # their captions and states.
+    heard = []
+    for _ in range(8):
+        key("Tab")
+        heard += orca.said()
+        if any("Send the audio" in u for u in heard):
+            break
+    expect(heard, r"^Send the audio to an Icecast server, just as it is heard check box not checked")
+    heard = []
+    for _ in range(7):
+        key("Tab")
+        heard += orca.said()
+        if any("Format" in u for u in heard):
+            break
+    expect(heard, r"^Format: combo box", r"MP3")
+    # Then the MQTT part: its switch speaks its caption and state.
     heard = []
     for _ in range(12):
         key("Tab")

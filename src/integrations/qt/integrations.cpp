@@ -84,6 +84,10 @@ bool Integrations::adminTitles() const {
 }
 
 void Integrations::startStream() {
+  // A change elsewhere in the window leaves a running stream alone: listeners
+  // would hear a gap and directories see the source go.
+  if (stream_ && settings_.stream == stream_options_) return;
+  stream_options_ = settings_.stream;
   const bool had = stream_ != nullptr;
   stream_.reset();
   stream_state_.clear();

@@ -75,6 +75,7 @@ class Integrations final : public QObject {
   QTimer due_timer_;
   RigServer rig_;
   std::shared_ptr<StreamSender> stream_;
+  StreamOptions stream_options_;  // what stream_ was made with
   std::function<std::optional<std::uint64_t>()> position_;
   QTimer stream_timer_;
   QString icecast_state_, overlay_state_, rig_state_, stream_state_;

@@ -322,9 +322,16 @@ class Connection {
   // False when the connection must be opened again; `why` empty for a new rate.
   bool send(StreamQueue::Piece& piece, std::string& why) {
     if (piece.changed) {
+      // The same text again (the settings applied anew) is no new title: for Ogg it
+      // would be a new chain.
+      const bool same = piece.changed->text == title_.text;
       title_ = *piece.changed;
-      if (o_.format == StreamFormat::Mp3) sendTitle();
-      else encoder_->retitle(title_.text);
+      if (same) {
+      } else if (o_.format == StreamFormat::Mp3) {
+        sendTitle();
+      } else {
+        encoder_->retitle(title_.text);
+      }
     }
     AudioBlock& audio = piece.audio;
     if (audio.samples.empty()) return true;
