@@ -36,6 +36,7 @@ constexpr std::size_t kQueueSamples = 48000 * 8;
 constexpr auto kIdleWait = std::chrono::milliseconds(200);
 // A sender stuck in a connect to an unanswering host is left to finish alone.
 constexpr auto kStopWait = std::chrono::seconds(2);
+constexpr auto kHeld = std::chrono::seconds(30);
 
 // libshout says "Login failed" alike for a wrong password (401) and a mount held by
 // another source (403): a listener's look at the mount tells them apart.
@@ -108,8 +109,11 @@ class OpusStreamEncoder final : public Encoder {
   }
   bool ok() const { return encoder_ != nullptr; }
   bool encode(const std::int16_t* samples, std::size_t count, std::vector<unsigned char>& out) override {
+    if (!encoder_) return false;
+    // Pages written since the last audio (the end of a chain) go first.
+    out.swap(held_);
+    held_.clear();
     out_ = &out;
-    out.clear();
     fed_ = true;
     const int error = ope_encoder_write(encoder_, samples, static_cast<int>(count));
     out_ = nullptr;
@@ -156,11 +160,8 @@ class OpusStreamEncoder final : public Encoder {
   }
   static int Close(void*) { return 0; }
 
- public:
   // Pages written outside encode() (the end of a chain), sent with the next audio.
   std::vector<unsigned char> held_;
-
- private:
   int rate_, kbps_;
   OggOpusEnc* encoder_ = nullptr;
   bool fed_ = false;  // the chain has audio
@@ -215,6 +216,7 @@ class Connection {
           continue;
         }
         s_.health.connected();
+        connected_at_ = Steady::now();
       }
       std::optional<StreamQueue::Piece> piece = s_.queue.take();
       if (!piece) {
@@ -236,6 +238,9 @@ class Connection {
         }
         close();
         if (!why.empty()) {
+          // A connection that held starts the back-off afresh; one dropped at once
+          // (a server taking the source only to end it) keeps it growing.
+          if (Steady::now() - connected_at_ > kHeld) delay_.reset();
           s_.health.failed(StreamFault::Lost, why);
           retry_at_ = Steady::now() + delay_.next();
         }
@@ -345,10 +350,6 @@ class Connection {
       why = "the encoder failed";
       return false;
     }
-    if (auto* opus = dynamic_cast<OpusStreamEncoder*>(encoder_.get()); opus && !opus->held_.empty()) {
-      bytes_.insert(bytes_.begin(), opus->held_.begin(), opus->held_.end());
-      opus->held_.clear();
-    }
     if (bytes_.empty()) return true;
     if (shout_send(shout_, bytes_.data(), bytes_.size()) != SHOUTERR_SUCCESS) {
       why = shout_get_error(shout_);
@@ -366,6 +367,7 @@ class Connection {
   int rate_ = 0;
   ReconnectDelay delay_;
   Steady::time_point retry_at_{};
+  Steady::time_point connected_at_{};
 };
 
 class ShoutSender final : public StreamSender {
