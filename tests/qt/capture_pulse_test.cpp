@@ -148,6 +148,17 @@ TEST(CaptureOnPulseAudio, OneFilePerCallHoldingItsOwnToneFromBeforeItsReport) {
       const std::uint64_t quiet_from = capture->report().captured;
       ASSERT_TRUE(QTest::qWaitFor([&] { return capture->report().captured > quiet_from + 2u * kRate; }, 20000));
     }
+    // The Heard window's count learns of each kept file from the capture.
+    std::vector<KeptCall> kept;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+      for (KeptCall& k : capture->takeKept()) kept.push_back(std::move(k));
+      return kept.size() >= calls.size();
+    }, 20000));
+    ASSERT_EQ(kept.size(), calls.size()) << "each kept file told once";
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+      EXPECT_EQ(kept[i].key, calls[i].info.key);
+      EXPECT_TRUE(std::filesystem::exists(kept[i].path)) << kept[i].path;
+    }
     capture.reset();  // the last file ends and is renamed
 
     std::vector<std::filesystem::path> days;
@@ -176,6 +187,17 @@ TEST(CaptureOnPulseAudio, OneFilePerCallHoldingItsOwnToneFromBeforeItsReport) {
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1 + static_cast<long>(calls.size())) << csv;
     EXPECT_NE(csv.find(",talkgroup,1,,,1001,Fire Dispatch,FDP,"), std::string::npos) << csv;
     EXPECT_NE(csv.find(",channel,,,154.4300,,,,"), std::string::npos) << csv;
+
+    // "Play last call": the file plays to its end through the library's player.
+    auto player = MakeCallPlayer(&why);
+    ASSERT_TRUE(player) << why.toStdString();
+    int changes = 0;
+    player->onChanged([&] { ++changes; });
+    player->play(QString::fromStdString(kept[0].path));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player->playing(); }, 10000)) << player->error().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !player->playing(); }, 20000)) << "it ends by itself";
+    EXPECT_EQ(player->error(), "") << kept[0].path;
+    EXPECT_GE(changes, 2);
   }
 }
 

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "audio/core/call_recorder.h"
 #include "audio/core/recording_settings.h"
@@ -42,6 +43,7 @@ class CallCapture final : public QObject, public CaptureSession {
 
   const CaptureReport& report() const override { return report_; }
   QStringList takeNotices() override;
+  std::vector<KeptCall> takeKept() override;
 
  signals:
   void reported();
@@ -49,12 +51,13 @@ class CallCapture final : public QObject, public CaptureSession {
  private:
   friend class CaptureWorker;
   std::uint64_t positionAgo(std::chrono::milliseconds ago) const;
-  void received(const CaptureReport& report, const QStringList& notices);
+  void received(const CaptureReport& report, const QStringList& notices, const std::vector<KeptCall>& kept);
 
   QThread thread_;
   CaptureWorker* worker_;
   CaptureReport report_;
   QStringList notices_;
+  std::vector<KeptCall> kept_;
 };
 
 }  // namespace scandeck
