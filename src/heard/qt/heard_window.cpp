@@ -95,8 +95,10 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   setWindowTitle("Heard - ScanDeck");
   setAttribute(Qt::WA_DeleteOnClose);
   model_ = new HeardModel(list, sources.channels, sources.talkgroups, marks, this);
-  model_->setRecordings([this](const HeardKey& key) {
-    return sources_.recordings ? sources_.recordings(key) : RowRecordings{};
+  // The sources outlive the window; the model may be asked while the window's own
+  // part is already destroyed (children go last), so it holds no `this`.
+  model_->setRecordings([sources = &sources_](const HeardKey& key) {
+    return sources->recordings ? sources->recordings(key) : RowRecordings{};
   });
   filter_ = new HeardFilter(this);
   filter_->setSourceModel(model_);

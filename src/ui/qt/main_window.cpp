@@ -118,6 +118,14 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
 MainWindow::~MainWindow() {
   heard_->list().setActivityWatch(nullptr);
   core_.setActivityEvents(nullptr);
+  // recording_ goes before heard_, whose window is still painted as it closes.
+  HeardSources& sources = heard_->sources();
+  sources.recordNow = nullptr;
+  sources.recordingsFolder = nullptr;
+  sources.recordings = nullptr;
+  sources.play = nullptr;
+  sources.stopPlaying = nullptr;
+  sources.playing = nullptr;
 }
 
 void MainWindow::buildMenus() {
