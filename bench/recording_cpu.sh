@@ -58,7 +58,7 @@ run() {
   mkdir "$demo"
   "$build/scandeck-demo-seed" "$demo" >/dev/null
   printf 'record=%s\nformat=opus\nhang_ms=3000\nmin_free_mb=0\n' "$record" >"$demo/recording.ini"
-  "$build/scandeck-sim" --folder "$demo" --activity 60 --audio -v 2>&1 | stamp >"$work/sim$record.log" &
+  "$build/scandeck-sim" --folder "$demo" --activity 60 --audio -v > >(stamp >"$work/sim$record.log") 2>&1 &
   pids+=($!)
   for _ in $(seq 100); do [ -e "$demo/com1" ] && break; sleep 0.1; done
   (cd "$demo" && exec "$build/scandeck") >"$work/scandeck$record.log" 2>&1 &
@@ -70,7 +70,7 @@ run() {
   t0=$(date +%s.%N) c0=$(cpu /proc/$deck/stat)
   for task in /proc/$deck/task/*; do [ "$(cat "$task/comm")" = capture ] && k0=$task; done
   local kc0=0; [ -n "$k0" ] && kc0=$(cpu "$k0/stat")
-  : >"$work/sim$record.log"
+  local n0; n0=$(wc -l <"$work/sim$record.log")
   sleep "$seconds"
   local t1 c1 kc1=0
   t1=$(date +%s.%N) c1=$(cpu /proc/$deck/stat)
@@ -78,7 +78,8 @@ run() {
   awk -v r="$record" -v c="$((c1 - c0))" -v k="$((kc1 - kc0))" -v hz="$hz" -v t0="$t0" -v t1="$t1" 'BEGIN {
     w = t1 - t0; printf "record=%s: program %.2f %% of a core, capture thread %.2f %%\n", r, 100 * c / hz / w, 100 * k / hz / w }'
   grep -E '^(VmRSS|VmHWM)' /proc/$deck/status | tr -s ' \t' ' ' | paste -sd ' '
-  ticks "$work/sim$record.log"
+  tail -n +"$((n0 + 1))" "$work/sim$record.log" >"$work/measured$record.log"
+  ticks "$work/measured$record.log"
   if [ "$record" = 1 ]; then
     echo "kept: $(ls "$demo"/recordings/*/*.opus 2>/dev/null | wc -l) files, $(du -sk "$demo/recordings" | cut -f1) kB"
   fi
