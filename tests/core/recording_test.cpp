@@ -511,20 +511,14 @@ TEST(RecordingStoreFiles, CallCountsFromTheIndexesMeetTheKeptFiles) {
   counts.load(rig.options.folder);
   const CallKey tg1{CallKind::Talkgroup, "1", "100"}, tg2{CallKind::Talkgroup, "2", "100"},
       channel{CallKind::Channel, "", "154.4300"};
-  const struct {
-    CallKey key;
-    std::size_t count;
-    std::string last;
-  } cases[] = {
+  const struct { CallKey key; std::size_t count; std::string last; } cases[] = {
       {tg1, 3, rig.day("2026-03-10/00-00-00_tg-1-100_Fire.wav")},  // 03-08, 03-09 and the kept one
       {tg2, 1, rig.day("2026-03-09/09-00-01_tg-2-100_b.wav")},
       {channel, 1, rig.day("2026-03-10/00-00-03_ch-154.4300_unnamed.wav")},  // the ../ row is no file of ours
       {{CallKind::Talkgroup, "3", "100"}, 0, ""},
   };
-  for (const auto& t : cases) {
-    EXPECT_EQ(counts.of(t.key).count, t.count) << t.key.bank << " " << t.key.id;
-    EXPECT_EQ(counts.of(t.key).lastFile, t.last) << t.key.bank << " " << t.key.id;
-  }
+  for (const auto& t : cases)
+    EXPECT_EQ(std::make_pair(counts.of(t.key).count, counts.of(t.key).lastFile), std::make_pair(t.count, t.last)) << t.key.id;
   counts.add(kept[0]);
   EXPECT_EQ(counts.of(tg1).count, 4u);
   EXPECT_EQ(CsvRecords("\xEF\xBB\xBF" "a,\"b,\"\"c\"\"\r\nd\"\r\n,\r\n\r\ne")[0],
