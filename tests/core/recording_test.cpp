@@ -483,6 +483,49 @@ TEST(RecordingStoreFiles, KeptCallsAreRenamedAndIndexedInTheirDayFolder) {
   EXPECT_EQ(store.keptFiles(), 3u);
 }
 
+// The Heard window's counts: every day's calls.csv read once, then the files the
+// store keeps, on one key whichever way a channel's frequency was written.
+TEST(RecordingStoreFiles, CallCountsFromTheIndexesMeetTheKeptFiles) {
+  StoreRig rig;
+  rig.place("2026-03-09/calls.csv",
+            "\xEF\xBB\xBF" + std::string(kCallIndexHeader) + "\r\n"
+            "a,b,1.0,talkgroup,1,,,100,\"Fire, \"\"North\"\"\r\nside\",FIR,09-00-00_tg-1-100_a.wav\r\n"
+            "a,b,1.0,talkgroup,2,,,100,,,09-00-01_tg-2-100_b.wav\r\n"
+            "a,b,1.0,channel,2,31,154.4300,,,,../escape.wav\r\n"
+            "a,b,1.0\r\n");
+  rig.place("2026-03-08/calls.csv", "x,y,1.0,talkgroup,1,,,100,,,08-00-00_tg-1-100_old.wav\n");
+  rig.place("notes/calls.csv", "x,y,1.0,talkgroup,1,,,100,,,not-a-day.wav\n");
+  RecordingStore store = rig.store();
+  store.startUp();
+  RecorderRules rules = RulesFrom(RecordingSettings{}, 8000);
+  rules.hangMs = 0;
+  CallRecorder recorder(rules, store);
+  Call(recorder, Talkgroup("100", "Fire"), 600, 1200);
+  Call(recorder, CallInfo{{CallKind::Channel, "", "154.43"}, "", "", "", 31}, 4000, 5000);
+  Feed(recorder, 8 * 8000);
+  const std::vector<KeptCall> kept = store.takeKept();
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_TRUE(store.takeKept().empty()) << "each kept file is told once";
+
+  CallCounts counts;
+  counts.load(rig.options.folder);
+  const CallKey tg1{CallKind::Talkgroup, "1", "100"}, tg2{CallKind::Talkgroup, "2", "100"},
+      channel{CallKind::Channel, "", "154.4300"};
+  const struct { CallKey key; std::size_t count; std::string last; } cases[] = {
+      {tg1, 3, rig.day("2026-03-10/00-00-00_tg-1-100_Fire.wav")},  // 03-08, 03-09 and the kept one
+      {tg2, 1, rig.day("2026-03-09/09-00-01_tg-2-100_b.wav")},
+      {channel, 1, rig.day("2026-03-10/00-00-03_ch-154.4300_unnamed.wav")},  // the ../ row is no file of ours
+      {{CallKind::Talkgroup, "3", "100"}, 0, ""},
+  };
+  for (const auto& t : cases)
+    EXPECT_EQ(std::make_pair(counts.of(t.key).count, counts.of(t.key).lastFile), std::make_pair(t.count, t.last)) << t.key.id;
+  counts.add(kept[0]);
+  EXPECT_EQ(counts.of(tg1).count, 4u);
+  EXPECT_EQ(CsvRecords("\xEF\xBB\xBF" "a,\"b,\"\"c\"\"\r\nd\"\r\n,\r\n\r\ne")[0],
+            (std::vector<std::string>{"a", "b,\"c\"\r\nd"}));
+  EXPECT_EQ(CsvRecords("a,\"b,\"\"c\"\"\r\nd\"\r\n,\r\n\r\ne").size(), 3u) << "an empty line is no record";
+}
+
 TEST(RecordingStoreFiles, StartUpRemovesOnlyItsOwnUnfinishedFiles) {
   StoreRig rig;
   const std::string ours = "2026-03-09/10-00-00_tg-1-100_Fire.opus";

@@ -2,10 +2,12 @@
 // line owes. Its command rules are exercised by every end-to-end test.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "common/core/text.h"
+#include "sim/core/air_tone.h"
 #include "sim/core/scanner.h"
 #include "sim/core/sim_fixture.h"
 #include "support/fake_port.h"
@@ -95,4 +97,43 @@ TEST(SimScanner, AKeyEndsTheCallWithItsReportsAndRemoteOffSilencesIt) {
   EXPECT_EQ(ask(scanner, "SQ", t), std::vector<std::string>{"-"});
   EXPECT_EQ(ask(scanner, "KEY04H", t), std::vector<std::string>{"OK"});
   EXPECT_TRUE(ask(scanner, "MD", t).empty());
+}
+
+// scandeck-sim --audio: each transmission's tone sounds from 300 ms before the
+// scanner reports it, at the pitch of its own channel or talkgroup.
+TEST(SimAirTone, TheToneLeadsEachTransmissionAtItsOwnPitch) {
+  const struct {
+    const char* digits;
+    double hz;
+  } pitches[] = {{"1544300", 1400}, {"400-12", 1500}, {"1610550", 400}, {"", 400}, {"29", 1850}};
+  for (const auto& p : pitches) EXPECT_EQ(ToneHz(p.digits), p.hz) << p.digits;
+
+  const struct {
+    std::uint64_t seed;
+    const char* key;  // the mode it is put in
+    bool talkgroups;
+  } runs[] = {{3, "", false}, {2, "KEY13", true}};
+  constexpr Millis kLead{300}, kStep{20};
+  for (const auto& r : runs) {
+    Scanner scanner(r.seed, 20.0);  // gaps of at least 600 ms: no call is on air in the lead
+    if (*r.key) scanner.command(r.key, Millis{0}, [](std::string_view) {});
+    AirTone air(kLead);
+    std::map<long long, double> played;
+    int starts = 0;
+    bool open = false;
+    for (Millis t{0}; t < Millis{180000}; t += kStep) {
+      played[t.count()] = air.at(scanner, t).hz;
+      scanner.run(t, [](std::string_view) {});
+      if (scanner.state().squelch_open && !open) {
+        ++starts;
+        const OnAir heard = HeardNow(scanner);
+        EXPECT_EQ(heard.talkgroup, r.talkgroups) << heard.what;
+        for (Millis before = t - kLead + kStep; before <= t; before += kStep)
+          EXPECT_EQ(played[before.count()], heard.hz) << heard.what << " at " << (t - before).count() << " ms before";
+        EXPECT_EQ(played[(t - kLead - 2 * kStep).count()], 0) << "silence before the lead";
+      }
+      open = scanner.state().squelch_open;
+    }
+    EXPECT_GE(starts, 20) << r.seed;
+  }
 }

@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "audio/core/recording_store.h"
 #include "audio/qt/capture_session.h"
 #include "support/temp_dir.h"
 
@@ -148,6 +149,17 @@ TEST(CaptureOnPulseAudio, OneFilePerCallHoldingItsOwnToneFromBeforeItsReport) {
       const std::uint64_t quiet_from = capture->report().captured;
       ASSERT_TRUE(QTest::qWaitFor([&] { return capture->report().captured > quiet_from + 2u * kRate; }, 20000));
     }
+    // The Heard window's count learns of each kept file from the capture.
+    std::vector<KeptCall> kept;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+      for (KeptCall& k : capture->takeKept()) kept.push_back(std::move(k));
+      return kept.size() >= calls.size();
+    }, 20000));
+    ASSERT_EQ(kept.size(), calls.size()) << "each kept file told once";
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+      EXPECT_EQ(kept[i].key, calls[i].info.key);
+      EXPECT_TRUE(std::filesystem::exists(kept[i].path)) << kept[i].path;
+    }
     capture.reset();  // the last file ends and is renamed
 
     std::vector<std::filesystem::path> days;
@@ -176,6 +188,17 @@ TEST(CaptureOnPulseAudio, OneFilePerCallHoldingItsOwnToneFromBeforeItsReport) {
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1 + static_cast<long>(calls.size())) << csv;
     EXPECT_NE(csv.find(",talkgroup,1,,,1001,Fire Dispatch,FDP,"), std::string::npos) << csv;
     EXPECT_NE(csv.find(",channel,,,154.4300,,,,"), std::string::npos) << csv;
+
+    // "Play last call": the file plays to its end through the library's player.
+    auto player = MakeCallPlayer(&why);
+    ASSERT_TRUE(player) << why.toStdString();
+    int changes = 0;
+    player->onChanged([&] { ++changes; });
+    player->play(QString::fromStdString(kept[0].path));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player->playing(); }, 10000)) << player->error().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !player->playing(); }, 20000)) << "it ends by itself";
+    EXPECT_EQ(player->error(), "") << kept[0].path;
+    EXPECT_GE(changes, 2);
   }
 }
 
@@ -200,4 +223,62 @@ TEST(CaptureOnPulseAudio, AnInputThatGoesAwayIsSaidOnceAndTakenBackWhenItReturns
   ASSERT_TRUE(QTest::qWaitFor([&] { return capture->report().problem.isEmpty() && !capture->report().input.isEmpty(); }, 20000));
   const QStringList notices = capture->takeNotices();
   EXPECT_EQ(notices.size(), 1) << notices.join(" | ").toStdString();
+}
+
+// A disk nearly full: the call in progress is kept whole up to where space ran out,
+// said once, and nothing new starts; no half-written file is left.
+TEST(CaptureOnPulseAudio, ANearlyFullDiskStopsRecordingOnceAndLeavesEveryFileWhole) {
+  if (!OnPulse()) GTEST_SKIP() << "needs the PulseAudio server tests/audio/run.sh starts";
+  const char* small = std::getenv("SCANDECK_TEST_TMPFS");
+  if (!small) GTEST_SKIP() << "needs the small tmpfs tests/audio/run.sh mounts";
+  const std::filesystem::path disk(small);
+  TempDir scratch;
+  // About five seconds of 16 kHz WAV above the 1 MB minimum.
+  const auto free = std::filesystem::space(disk).available;
+  const std::uintmax_t keep_free = kMegabyte + 5 * 2 * kRate;
+  ASSERT_GT(free, keep_free);
+  scandeck::testing::Spit((disk / "filler").string(), std::string(free - keep_free, 'x'));
+  RecordingSettings settings;
+  settings.record = true;
+  settings.format = RecordFormat::Wav;
+  settings.folder = (disk / "rec").string();
+  settings.minFreeMb = 1;
+  settings.minMs = 0;
+  settings.hangMs = 300;
+  QString why;
+  auto capture = MakeCaptureSession(settings, scratch.path.string(), &why);
+  ASSERT_TRUE(capture) << why.toStdString();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return capture->report().captured > 2u * kRate; }, 20000));
+  QStringList notices = capture->takeNotices();
+  std::unique_ptr<QProcess> play(Play(ToneFile(scratch, 700, 12)));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return capture->report().level.peakDb > -20; }, 20000));
+  capture->callStarted(Channel("154.4300"), false);
+  const auto stopped = [&] {
+    notices << capture->takeNotices();
+    return notices.filter("Recording stopped").size();
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return stopped() > 0; }, 30000)) << notices.join(" | ").toStdString();
+  capture->callEnded();
+  play->waitForFinished(20000);
+  // Another call while the disk stays full: no file, and no second notice.
+  capture->callStarted(Channel("155.0000"), false);
+  QTest::qWait(1500);
+  capture->callEnded();
+  QTest::qWait(3000);
+  EXPECT_EQ(stopped(), 1) << notices.join(" | ").toStdString();
+  capture.reset();
+
+  std::vector<std::filesystem::path> files;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(disk / "rec"))
+    if (e.is_regular_file()) files.push_back(e.path());
+  ASSERT_EQ(files.size(), 2u) << "the call's file and calls.csv";
+  const auto wav = files[0].extension() == ".wav" ? files[0] : files[1];
+  EXPECT_NE(wav.filename().string().find("_ch-154.4300_"), std::string::npos) << wav;
+  const std::vector<std::int16_t> s = Samples(wav);
+  // The header's sizes were written when the file ended: the samples are all there.
+  const std::string bytes = Slurp(wav.string());
+  EXPECT_EQ(s.size() * 2, bytes.size() - bytes.find("data") - 8) << wav;
+  EXPECT_GT(s.size(), 3u * kRate);
+  const std::string csv = Slurp((wav.parent_path() / "calls.csv").string());
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2) << csv;
 }

@@ -273,3 +273,47 @@ TEST(HeardWindow, RecordNowAndTheRecordingsFolderGoToRecording) {
                                       "warn Heard - ScanDeck: Recording is off: switch it on in Options > Recording..."}));
   EXPECT_TRUE(std::filesystem::is_directory(h.folder.file("calls of 400-12")));
 }
+
+TEST(HeardWindow, PlayLastCallPlaysTheRowsNewestRecordingAndStopEndsIt) {
+  TwoTalkgroups h;
+  std::vector<std::string> played;
+  bool playing = false;
+  int stops = 0;
+  HeardSources& sources = h.session.sources();
+  sources.recordings = [](const HeardKey& key) {
+    return key.id == "400-12" ? RowRecordings{2, "/rec/2026-03-10/400-12_2.opus"} : RowRecordings{};
+  };
+  sources.play = [&](const std::string& path) {
+    played.push_back(path);
+    playing = true;
+    return std::string();
+  };
+  sources.stopPlaying = [&] { ++stops, playing = false; };
+  sources.playing = [&] { return playing; };
+  h.window.refresh();
+  auto* play = h.window.findChild<QPushButton*>("PlayBtn");
+  auto* stop = h.window.findChild<QPushButton*>("StopBtn");
+  const auto count = [&](const char* id) { return h.row(id).siblingAtColumn(HeardModel::Recordings).data().toString(); };
+  EXPECT_EQ(count("400-12"), "2");
+  EXPECT_EQ(count("400-13"), "") << "no recording shows no number";
+  const struct {
+    const char* row;
+    bool can_play;
+  } rows[] = {{"400-13", false}, {"400-12", true}};
+  for (const auto& r : rows) {
+    h.window.table().setCurrentIndex(h.row(r.row));
+    EXPECT_EQ(play->isEnabled(), r.can_play) << r.row;
+  }
+  EXPECT_FALSE(stop->isEnabled());
+  play->click();
+  EXPECT_EQ(played, std::vector<std::string>{"/rec/2026-03-10/400-12_2.opus"});
+  EXPECT_TRUE(stop->isEnabled());
+  stop->click();
+  EXPECT_EQ(stops, 1);
+  EXPECT_FALSE(stop->isEnabled());
+  // A file the player cannot read is said once, after the signal's handler returns.
+  h.window.playbackChanged("no decoder");
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(h.desktop.events,
+            std::vector<std::string>{"warn Heard - ScanDeck: The call could not be played: no decoder"});
+}

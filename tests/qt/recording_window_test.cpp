@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -51,7 +52,7 @@ TEST(RecordingWindow, ControlsAreNamedAndCaptionedAndNothingIsCapturedWhileOff) 
   ASSERT_NE(w, nullptr);
   EXPECT_TRUE(w->isVisible());
   EXPECT_FALSE(w->isModal());
-  for (const char* name : {"RecordChk", "InputCmb", "LevelBar", "LevelLbl", "WhatAllOpt", "WhatMarkedOpt", "WhatUnnamedOpt",
+  for (const char* name : {"RecordChk", "InputCmb", "PeakBar", "PeakLbl", "RmsBar", "RmsLbl", "WhatAllOpt", "WhatMarkedOpt", "WhatUnnamedOpt",
                            "WhatOffOpt", "FormatCmb", "FolderBox", "BrowseCmd", "PrerollBox", "HangBox", "MinBox", "MaxBox",
                            "QuotaBox", "KeepBox", "MinFreeBox", "StatusLbl", "OkCmd", "CancelCmd"})
     Control<QWidget>(w, name);
@@ -63,13 +64,39 @@ TEST(RecordingWindow, ControlsAreNamedAndCaptionedAndNothingIsCapturedWhileOff) 
   EXPECT_TRUE(Control<QRadioButton>(w, "WhatAllOpt")->isChecked());
   EXPECT_EQ(Control<QSpinBox>(w, "PrerollBox")->value(), 500);
   EXPECT_EQ(Control<QLabel>(w, "StatusLbl")->text(), "Recording is off");
-  EXPECT_EQ(Control<QLabel>(w, "LevelLbl")->text(), "No input open");
+  EXPECT_EQ(Control<QLabel>(w, "PeakLbl")->text(), "Peak: No input open");
   // Only the chosen option of the group is a Tab stop.
   EXPECT_EQ(Control<QRadioButton>(w, "WhatMarkedOpt")->focusPolicy(), Qt::ClickFocus);
 
   QTest::keyClick(w, Qt::Key_Escape);
   EXPECT_FALSE(w->isVisible());
   EXPECT_EQ(app.ini(), "");
+}
+
+// Peak and RMS each with its own bar and text, a silent block shown as silence.
+TEST(RecordingWindow, PeakAndRmsShowApartInBarsAndTexts) {
+  RecordingSettings settings;
+  std::optional<Level> level;
+  RecordingWindow w(settings, {{}, {}, [&] { return level; }, {}});
+  const struct {
+    std::optional<Level> level;
+    int peak_bar, rms_bar;
+    const char *peak, *rms;
+  } cases[] = {
+      {Level{-6.04, -18.96}, -6, -19, "Peak: -6.0 dBFS", "RMS: -19.0 dBFS"},
+      {Level{-3.0, -75.0}, -3, -60, "Peak: -3.0 dBFS", "RMS: -75.0 dBFS"},  // the bar stops at its floor
+      {Level{}, -60, -60, "Peak: silence", "RMS: silence"},
+      {std::nullopt, -60, -60, "Peak: No input open", "RMS: No input open"},
+  };
+  for (const auto& c : cases) {
+    level = c.level;
+    w.refresh();
+    EXPECT_EQ(Control<QProgressBar>(&w, "PeakBar")->value(), c.peak_bar) << c.peak;
+    EXPECT_EQ(Control<QProgressBar>(&w, "RmsBar")->value(), c.rms_bar) << c.rms;
+    EXPECT_EQ(Control<QLabel>(&w, "PeakLbl")->text().toStdString(), c.peak);
+    EXPECT_EQ(Control<QLabel>(&w, "RmsLbl")->text().toStdString(), c.rms);
+    EXPECT_EQ(Control<QProgressBar>(&w, "RmsBar")->accessibleDescription().toStdString(), c.rms);
+  }
 }
 
 TEST(RecordingWindow, OkWritesEverySettingAndCancelNothing) {
@@ -131,6 +158,7 @@ TEST(CaptureLibrary, TheFirstFolderHoldingTheLibraryGivesItsEntryPoints) {
     const CaptureLibrary library = OpenCaptureLibrary(c.folders);
     EXPECT_EQ(library.make != nullptr, c.found) << c.folders.join(",").toStdString();
     EXPECT_EQ(library.inputs != nullptr, c.found);
+    EXPECT_EQ(library.player != nullptr, c.found);
     EXPECT_EQ(library.why.isEmpty(), c.found) << library.why.toStdString();
   }
 }

@@ -68,6 +68,12 @@ std::vector<std::string> RecordingStore::takeNotices() {
   return out;
 }
 
+std::vector<KeptCall> RecordingStore::takeKept() {
+  std::vector<KeptCall> out;
+  out.swap(kept_calls_);
+  return out;
+}
+
 void RecordingStore::startUp() {
   std::error_code ec;
   std::size_t removed = 0;
@@ -199,6 +205,9 @@ void RecordingStore::finishFile(std::int64_t end_epoch_ms) {
   const auto size = static_cast<std::uint64_t>(fs::file_size(day_path + "/" + name, ec));
   if (!ec && kept_.insert({day_, name, size}).second) used_ += size;
   last_file_ = day_path + "/" + name;
+  // Bounded even when nobody takes them: the oldest are the least missed.
+  if (kept_calls_.size() >= kMaxKeptCalls) kept_calls_.erase(kept_calls_.begin());
+  kept_calls_.push_back({file_.call.key, last_file_});
   last_failure_.clear();
   enforceBounds();
 }

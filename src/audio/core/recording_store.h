@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "audio/core/audio_writer.h"
+#include "audio/core/call_counts.h"
 #include "audio/core/call_recorder.h"
 #include "audio/core/recording_names.h"
 #include "audio/core/recording_settings.h"
@@ -20,6 +21,7 @@
 namespace scandeck {
 
 inline constexpr std::uint64_t kMegabyte = 1024 * 1024;
+inline constexpr std::size_t kMaxKeptCalls = 256;
 
 class RecordingDisk {
  public:
@@ -65,6 +67,8 @@ class RecordingStore final : public CallSink {
 
   // For the status line: each message once, when the state it tells of begins.
   std::vector<std::string> takeNotices();
+  // The files kept since the last call, oldest first (at most kMaxKeptCalls).
+  std::vector<KeptCall> takeKept();
   bool stoppedForSpace() const { return low_space_; }
   const std::string& lastFile() const { return last_file_; }  // full path of the last kept file
   std::uint64_t usedBytes() const { return used_; }
@@ -104,6 +108,7 @@ class RecordingStore final : public CallSink {
   std::string last_failure_;
   std::string last_file_;
   std::vector<std::string> notices_;
+  std::vector<KeptCall> kept_calls_;
 };
 
 }  // namespace scandeck

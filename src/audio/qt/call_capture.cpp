@@ -199,6 +199,7 @@ class CaptureWorker final : public QObject {
       if (*change) notices_ << "The input is silent: check the cable and the input device";
     }
     for (const std::string& text : store_->takeNotices()) notices_ << ToQt(text);
+    for (KeptCall& call : store_->takeKept()) kept_.push_back(std::move(call));
   }
 
   void tick() {
@@ -229,7 +230,10 @@ class CaptureWorker final : public QObject {
     report.problem = problem_;
     QStringList notices;
     notices.swap(notices_);
-    QMetaObject::invokeMethod(ui_, [ui = ui_, report, notices] { ui->received(report, notices); }, Qt::QueuedConnection);
+    std::vector<KeptCall> kept;
+    kept.swap(kept_);
+    QMetaObject::invokeMethod(
+        ui_, [ui = ui_, report, notices, kept] { ui->received(report, notices, kept); }, Qt::QueuedConnection);
   }
 
   RecordingSettings settings_;
@@ -248,6 +252,7 @@ class CaptureWorker final : public QObject {
   QByteArray carry_;
   std::vector<std::int16_t> samples_;
   QStringList notices_;
+  std::vector<KeptCall> kept_;
   QString problem_;
   QString input_;
   std::optional<std::uint64_t> free_;
@@ -311,9 +316,17 @@ QStringList CallCapture::takeNotices() {
   return out;
 }
 
-void CallCapture::received(const CaptureReport& report, const QStringList& notices) {
+std::vector<KeptCall> CallCapture::takeKept() {
+  std::vector<KeptCall> out;
+  out.swap(kept_);
+  return out;
+}
+
+void CallCapture::received(const CaptureReport& report, const QStringList& notices, const std::vector<KeptCall>& kept) {
   report_ = report;
   notices_ << notices;
+  kept_.insert(kept_.end(), kept.begin(), kept.end());
+  if (kept_.size() > kMaxKeptCalls) kept_.erase(kept_.begin(), kept_.end() - static_cast<std::ptrdiff_t>(kMaxKeptCalls));
   // Bounded even when nobody takes them.
   while (notices_.size() > 32) notices_.removeFirst();
   emit reported();

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "audio/core/call_recorder.h"
 #include "audio/core/recording_settings.h"
@@ -44,18 +45,20 @@ class CallCapture final : public QObject, public CaptureSession {
 
   const CaptureReport& report() const override { return report_; }
   QStringList takeNotices() override;
+  std::vector<KeptCall> takeKept() override;
 
  signals:
   void reported();
 
  private:
   friend class CaptureWorker;
-  void received(const CaptureReport& report, const QStringList& notices);
+  void received(const CaptureReport& report, const QStringList& notices, const std::vector<KeptCall>& kept);
 
   QThread thread_;
   CaptureWorker* worker_;
   CaptureReport report_;
   QStringList notices_;
+  std::vector<KeptCall> kept_;
 };
 
 }  // namespace scandeck

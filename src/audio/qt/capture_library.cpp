@@ -26,12 +26,14 @@ CaptureLibrary OpenCaptureLibrary(const QStringList& folders) {
     }
     found.make = reinterpret_cast<ScandeckCaptureMakeFn>(library.resolve("scandeck_capture_make"));
     found.inputs = reinterpret_cast<ScandeckCaptureInputsFn>(library.resolve("scandeck_capture_inputs"));
-    if (found.make && found.inputs) return found;
+    found.player = reinterpret_cast<ScandeckCapturePlayerFn>(library.resolve("scandeck_capture_player"));
+    if (found.make && found.inputs && found.player) return found;
     tried << library.fileName() + " lacks the capture's entry points";
     library.unload();
   }
   found.make = nullptr;
   found.inputs = nullptr;
+  found.player = nullptr;
   found.why = tried.isEmpty() ? QString("no folder to look in") : tried.join("; ");
   return found;
 }
@@ -65,6 +67,15 @@ std::optional<QStringList> CaptureInputNames(QString* why) {
   QStringList names;
   library.inputs(&names);
   return names;
+}
+
+std::unique_ptr<CallPlayer> MakeCallPlayer(QString* why) {
+  const CaptureLibrary& library = Library();
+  if (!library.player) {
+    if (why) *why = library.why;
+    return nullptr;
+  }
+  return std::unique_ptr<CallPlayer>(library.player());
 }
 
 }  // namespace scandeck

@@ -12,7 +12,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "audio/core/call_counts.h"
 #include "audio/core/call_recorder.h"
 #include "audio/core/recording_settings.h"
 
@@ -20,7 +22,7 @@ namespace scandeck {
 
 // Raised whenever CaptureReport or CaptureSession change shape: a library left from
 // another build is refused, never called.
-inline constexpr int kCaptureInterface = 2;
+inline constexpr int kCaptureInterface = 3;
 
 // What the capture thread last told.
 struct CaptureReport {
@@ -59,6 +61,8 @@ class CaptureSession {
   // Notices since the last call, each once (low space, space back, a lost input,
   // the silent input).
   virtual QStringList takeNotices() = 0;
+  // The files kept since the last call, oldest first.
+  virtual std::vector<KeptCall> takeKept() = 0;
 
   // Called on the UI thread after each new report. A callback rather than a signal:
   // a Q_OBJECT here would put a second copy of its meta-object into the library.
@@ -73,6 +77,28 @@ class CaptureSession {
   std::function<void()> reported_;
 };
 
+// One recording played through the default sound output (Qt Multimedia, in the
+// library like the capture).
+class CallPlayer {
+ public:
+  virtual ~CallPlayer() = default;
+  virtual void play(const QString& path) = 0;
+  virtual void stop() = 0;
+  virtual bool playing() const = 0;
+  // Why the last file could not be played, else empty.
+  virtual QString error() const = 0;
+  // Called on the UI thread when playing starts or ends, or fails.
+  void onChanged(std::function<void()> handler) { changed_ = std::move(handler); }
+
+ protected:
+  void notifyChanged() const {
+    if (changed_) changed_();
+  }
+
+ private:
+  std::function<void()> changed_;
+};
+
 }  // namespace scandeck
 
 // What the library exports, looked up by these names.
@@ -81,6 +107,7 @@ using ScandeckCaptureInterfaceFn = int (*)();
 using ScandeckCaptureMakeFn = scandeck::CaptureSession* (*)(const scandeck::RecordingSettings* settings,
                                                             const char* working_folder);
 using ScandeckCaptureInputsFn = void (*)(QStringList* names);
+using ScandeckCapturePlayerFn = scandeck::CallPlayer* (*)();
 }
 
 namespace scandeck {
@@ -90,6 +117,7 @@ namespace scandeck {
 struct CaptureLibrary {
   ScandeckCaptureMakeFn make = nullptr;
   ScandeckCaptureInputsFn inputs = nullptr;
+  ScandeckCapturePlayerFn player = nullptr;
   QString why;
 };
 CaptureLibrary OpenCaptureLibrary(const QStringList& folders);
@@ -102,6 +130,8 @@ std::unique_ptr<CaptureSession> MakeCaptureSession(const RecordingSettings& sett
 // The descriptions of the sound inputs the system offers now; nullopt, with `why`
 // set, where the library cannot be opened.
 std::optional<QStringList> CaptureInputNames(QString* why);
+// A player from the same library; null, with `why` set, where it cannot be opened.
+std::unique_ptr<CallPlayer> MakeCallPlayer(QString* why);
 
 }  // namespace scandeck
 

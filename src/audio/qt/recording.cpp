@@ -20,6 +20,7 @@ void Recording::load() {
 QString Recording::apply(const RecordingSettings& settings) {
   const Failure failure = WriteRecordingFile(path_, settings);
   if (failure) return ToQt(failure.description);
+  if (settings.folder != settings_.folder) counted_ = false;
   settings_ = settings;
   start();
   return {};
@@ -35,6 +36,9 @@ void Recording::start() {
       capture_->onReported([this] {
         const QStringList notices = capture_->takeNotices();
         if (!notices.isEmpty()) notice_ = notices.back();
+        // Before the first count the rows are in calls.csv already.
+        for (const KeptCall& call : capture_->takeKept())
+          if (counted_) counts_.add(call);
         emit statusChanged();
       });
     }
@@ -73,6 +77,37 @@ bool Recording::recordNow() {
   if (!capture_) return false;
   capture_->recordNow();
   return true;
+}
+
+CallTally Recording::recordings(const CallKey& key) {
+  if (!counted_) {
+    counts_.load(recordingsFolder());
+    counted_ = true;
+  }
+  return counts_.of(key);
+}
+
+QString Recording::play(const std::string& path) {
+  if (!QFileInfo::exists(QString::fromStdString(path)))
+    return "The file is no longer there (the oldest recordings make room for new ones): " + QString::fromStdString(path);
+  if (!player_) {
+    QString why;
+    player_ = MakeCallPlayer(&why);
+    if (!player_) return "Nothing can be played: " + why;
+    player_->onChanged([this] {
+      const QString error = player_->error();
+      const bool news = error != play_error_;
+      play_error_ = error;
+      emit playingChanged(news ? error : QString());
+    });
+  }
+  play_error_.clear();
+  player_->play(QString::fromStdString(path));
+  return {};
+}
+
+void Recording::stopPlaying() {
+  if (player_) player_->stop();
 }
 
 std::string Recording::recordingsFolder() const { return StoreOptionsFrom(settings_, folder_, 0).folder; }

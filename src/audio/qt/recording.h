@@ -47,11 +47,21 @@ class Recording final : public QObject {
   // The sound inputs for the window's list; empty where the library cannot be
   // opened, which the status line then tells.
   QStringList inputNames();
+  // The kept calls of one channel or talkgroup: the day folders' calls.csv are read
+  // at the first question, after that only what the capture keeps is added.
+  CallTally recordings(const CallKey& key);
+  // Plays a kept file through the sound output; returns why it cannot, or empty.
+  QString play(const std::string& path);
+  void stopPlaying();
+  bool playing() const { return player_ && player_->playing(); }
+
   // One line: recording now or waiting, the last file, the space left, the newest notice.
   QString statusLine() const;
 
  signals:
   void statusChanged();
+  // `error`: why the file could not be played, told once; else empty.
+  void playingChanged(const QString& error);
 
  private:
   void start();
@@ -61,6 +71,10 @@ class Recording final : public QObject {
   RecordingSettings settings_;
   std::unique_ptr<CaptureSession> capture_;
   CaptureTap tap_;
+  std::unique_ptr<CallPlayer> player_;
+  CallCounts counts_;
+  bool counted_ = false;
+  QString play_error_;  // the player's error as last told
   QString notice_;
   QString unavailable_;  // why the capture library could not be opened
 };

@@ -70,16 +70,23 @@ RecordingWindow::RecordingWindow(const RecordingSettings& settings, Callbacks ca
   auto* inputLabel = new QLabel("&Input:");
   inputLabel->setBuddy(InputCmb);
   inputForm->addRow(inputLabel, InputCmb);
-  LevelBar = new QProgressBar(inputGroup);
-  LevelBar->setObjectName("LevelBar");
-  LevelBar->setRange(kMeterFloorDb, 0);
-  LevelBar->setFormat("%v dBFS");
-  LevelBar->setAccessibleName("Level, peak in dBFS");
-  LevelLbl = new QLabel(inputGroup);
-  LevelLbl->setObjectName("LevelLbl");
-  LevelLbl->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-  inputForm->addRow(new QLabel("Level:"), LevelBar);
-  inputForm->addRow(LevelLbl);
+  // Peak and RMS apart: the peak says whether the gain clips, the RMS how loud
+  // speech sits; each a bar for the eye and a text for the ear.
+  const auto meter = [&](const QString& caption, const char* bar_name, const char* label_name, QProgressBar*& bar,
+                         QLabel*& label) {
+    bar = new QProgressBar(inputGroup);
+    bar->setObjectName(bar_name);
+    bar->setRange(kMeterFloorDb, 0);
+    bar->setFormat("%v dBFS");
+    bar->setAccessibleName(caption + " level in dBFS");
+    label = new QLabel(inputGroup);
+    label->setObjectName(label_name);
+    label->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    inputForm->addRow(new QLabel(caption + ":"), bar);
+    inputForm->addRow(label);
+  };
+  meter("Peak", "PeakBar", "PeakLbl", PeakBar, PeakLbl);
+  meter("RMS", "RmsBar", "RmsLbl", RmsBar, RmsLbl);
 
   auto* whatGroup = new QGroupBox("What to record", this);
   auto* whatLayout = new QVBoxLayout(whatGroup);
@@ -229,14 +236,17 @@ void RecordingWindow::BrowseCmd_Click() {
 
 void RecordingWindow::refresh() {
   const std::optional<Level> level = callbacks_.level ? callbacks_.level() : std::nullopt;
-  const QString text = level ? "Peak " + Db(level->peakDb) + ", RMS " + Db(level->rmsDb) : QString("No input open");
-  if (LevelLbl->text() != text) {
-    LevelLbl->setText(text);
-    LevelLbl->setAccessibleName("Level: " + text);
-  }
-  const int peak = level ? static_cast<int>(std::lround(std::max(level->peakDb, double{kMeterFloorDb}))) : kMeterFloorDb;
-  LevelBar->setValue(peak);
-  LevelBar->setAccessibleDescription(text);
+  const auto show = [&](const QString& caption, std::optional<double> db, QProgressBar* bar, QLabel* label) {
+    const QString text = caption + ": " + (db ? Db(*db) : QString("No input open"));
+    if (label->text() != text) {
+      label->setText(text);
+      label->setAccessibleName(text);
+    }
+    bar->setValue(db ? static_cast<int>(std::lround(std::max(*db, double{kMeterFloorDb}))) : kMeterFloorDb);
+    bar->setAccessibleDescription(text);
+  };
+  show("Peak", level ? std::optional(level->peakDb) : std::nullopt, PeakBar, PeakLbl);
+  show("RMS", level ? std::optional(level->rmsDb) : std::nullopt, RmsBar, RmsLbl);
   QString status = callbacks_.status ? callbacks_.status() : QString();
   if (!apply_error_.isEmpty()) status = "Not saved: " + apply_error_ + " | " + status;
   if (StatusLbl->text() != status) {

@@ -47,8 +47,10 @@ class RecordingWindow final : public QDialog {
   QString apply_error_;
   QCheckBox* RecordChk;
   QComboBox* InputCmb;
-  QProgressBar* LevelBar;
-  QLabel* LevelLbl;
+  QProgressBar* PeakBar;
+  QLabel* PeakLbl;
+  QProgressBar* RmsBar;
+  QLabel* RmsLbl;
   QRadioButton* WhatAllOpt;
   QRadioButton* WhatMarkedOpt;
   QRadioButton* WhatUnnamedOpt;

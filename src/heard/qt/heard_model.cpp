@@ -38,7 +38,7 @@ void HeardModel::refresh() {
 
 QVariant HeardModel::headerData(int section, Qt::Orientation orientation, int role) const {
   static const char* const kCaptions[kColumns] = {"Kind", "Channel / Bank", "Frequency / ID", "Name", "Type", "Hits",
-                                                  "First heard", "Last heard", "Active time", "Active now", "Alert"};
+                                                  "First heard", "Last heard", "Active time", "Active now", "Alert", "Recordings"};
   if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kColumns)
     return QString(kCaptions[section]);
   return QAbstractTableModel::headerData(section, orientation, role);
@@ -51,7 +51,8 @@ QVariant HeardModel::data(const QModelIndex& index, int role) const {
   const HeardEntry entry = LookUp(r->key, channels_, talkgroups_);
   if (role == kUnnamedRole) return entry.name.empty();
   if (role == kKindRole) return channel;
-  if (role == Qt::TextAlignmentRole && index.column() >= Hits && index.column() <= ActiveTime)
+  if (role == Qt::TextAlignmentRole &&
+      ((index.column() >= Hits && index.column() <= ActiveTime) || index.column() == Recordings))
     return int(Qt::AlignRight | Qt::AlignVCenter);
   if (role != Qt::DisplayRole && role != kSortRole) return {};
   const bool sort = role == kSortRole;
@@ -77,6 +78,11 @@ QVariant HeardModel::data(const QModelIndex& index, int role) const {
     case ActiveTime: return sort ? QVariant(qlonglong(list_.activeTime(*r).count())) : QVariant(Duration(list_.activeTime(*r)));
     case ActiveNow: return r->active ? QString("Yes") : QString("No");
     case Alert: return marks_.marked(r->key) ? QString("Alert") : QString();
+    case Recordings: {
+      const std::size_t count = recordings(*r).count;
+      if (sort) return qulonglong(count);
+      return count ? QString::number(count) : QString();
+    }
   }
   return {};
 }

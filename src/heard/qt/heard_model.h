@@ -3,15 +3,25 @@
 // looked up on each paint, so a renamed entry shows at once.
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
+#include <cstddef>
+#include <functional>
+#include <string>
 
 #include "heard/core/heard_names.h"
 
 namespace scandeck {
 
+// The kept recordings of a row, as call recording counts them.
+struct RowRecordings {
+  std::size_t count = 0;
+  std::string lastFile;  // full path of the newest
+};
+using RecordingsOf = std::function<RowRecordings(const HeardKey&)>;
+
 class HeardModel final : public QAbstractTableModel {
   Q_OBJECT
  public:
-  enum Column { Kind, Place, Number, Name, Type, Hits, First, Last, ActiveTime, ActiveNow, Alert, kColumns };
+  enum Column { Kind, Place, Number, Name, Type, Hits, First, Last, ActiveTime, ActiveNow, Alert, Recordings, kColumns };
   // Sort and filter keys: numbers and times as numbers, not as their texts.
   static constexpr int kSortRole = Qt::UserRole;
   static constexpr int kUnnamedRole = Qt::UserRole + 1;
@@ -28,12 +38,16 @@ class HeardModel final : public QAbstractTableModel {
   // After a tick or a rename: new rows are inserted, the others repainted in place.
   void refresh();
   const HeardRow* row(int n) const;
+  // Where the Recordings column's numbers come from; without it the column stays empty.
+  void setRecordings(RecordingsOf recordings) { recordings_ = std::move(recordings); }
+  RowRecordings recordings(const HeardRow& row) const { return recordings_ ? recordings_(row.key) : RowRecordings{}; }
 
  private:
   const HeardList& list_;
   const FreqDirectory& channels_;
   const IdDirectory& talkgroups_;
   const AlertMarks& marks_;
+  RecordingsOf recordings_;
   int shown_rows_ = 0;
 };
 

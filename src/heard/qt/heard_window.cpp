@@ -95,6 +95,11 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   setWindowTitle("Heard - ScanDeck");
   setAttribute(Qt::WA_DeleteOnClose);
   model_ = new HeardModel(list, sources.channels, sources.talkgroups, marks, this);
+  // The sources outlive the window; the model may be asked while the window's own
+  // part is already destroyed (children go last), so it holds no `this`.
+  model_->setRecordings([sources = &sources_](const HeardKey& key) {
+    return sources->recordings ? sources->recordings(key) : RowRecordings{};
+  });
   filter_ = new HeardFilter(this);
   filter_->setSourceModel(model_);
   filter_->setSortRole(HeardModel::kSortRole);
@@ -127,6 +132,8 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   RecordBtn->setCheckable(true);
   RecordNowBtn = Named(new QPushButton("Record n&ow", this), "RecordNowBtn", "Record now, the call in progress from its start");
   FolderBtn = Named(new QPushButton("Open recor&dings folder", this), "FolderBtn", "Open recordings folder");
+  PlayBtn = Named(new QPushButton("&Play last call", this), "PlayBtn", "Play last call, the newest recording of the row");
+  StopBtn = Named(new QPushButton("&Stop", this), "StopBtn", "Stop playing");
   NameBtn = Named(new QPushButton("&Name...", this), "NameBtn", "Name...");
   ExportBtn = Named(new QPushButton("E&xport CSV...", this), "ExportBtn", "Export CSV...");
   CloseBtn = Named(new QPushButton("Close", this), "CloseBtn", "Close");
@@ -137,7 +144,7 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   for (QWidget* w : std::initializer_list<QWidget*>{UnnamedChk, ChannelsChk, TalkgroupsChk, find_label, FindBox}) filters->addWidget(w);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(AlertLbl, 1);
-  for (QWidget* w : std::initializer_list<QWidget*>{AlertBtn, RecordBtn, RecordNowBtn, FolderBtn, NameBtn, ExportBtn, CloseBtn})
+  for (QWidget* w : std::initializer_list<QWidget*>{AlertBtn, RecordBtn, RecordNowBtn, PlayBtn, StopBtn, FolderBtn, NameBtn, ExportBtn, CloseBtn})
     buttons->addWidget(w);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(filters);
@@ -158,6 +165,8 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   connect(RecordBtn, &QPushButton::toggled, this, &HeardWindow::RecordBtn_Toggled);
   connect(RecordNowBtn, &QPushButton::clicked, this, &HeardWindow::RecordNowBtn_Click);
   connect(FolderBtn, &QPushButton::clicked, this, &HeardWindow::FolderBtn_Click);
+  connect(PlayBtn, &QPushButton::clicked, this, &HeardWindow::PlayBtn_Click);
+  connect(StopBtn, &QPushButton::clicked, this, &HeardWindow::StopBtn_Click);
   connect(NameBtn, &QPushButton::clicked, this, [this] { requestName(HeardTable->currentIndex()); });
   connect(ExportBtn, &QPushButton::clicked, this, [this] {
     const QString path = QFileDialog::getSaveFileName(this, "Export Heard list", ToQt(sources_.folder) + "/heard.csv",
@@ -202,6 +211,8 @@ void HeardWindow::updateAlertButton() {
   AlertBtn->setEnabled(row != nullptr);
   NameBtn->setEnabled(row != nullptr);
   RecordBtn->setEnabled(row != nullptr && sources_.recordMarks);
+  PlayBtn->setEnabled(row && sources_.play && model_->recordings(*row).count > 0);
+  StopBtn->setEnabled(sources_.playing && sources_.playing());
   const QSignalBlocker shown_only(AlertBtn);  // showing a row's mark is not marking it
   AlertBtn->setChecked(row && marks_.marked(row->key));
   const QSignalBlocker record_shown_only(RecordBtn);
@@ -236,6 +247,24 @@ void HeardWindow::FolderBtn_Click() {
   std::filesystem::create_directories(folder, ignored);
   const QUrl link = QUrl::fromLocalFile(QString::fromLocal8Bit(folder.data(), static_cast<qsizetype>(folder.size())));
   sources_.desktop.openLink(link.toString(QUrl::FullyEncoded).toStdString());
+}
+
+void HeardWindow::PlayBtn_Click() {
+  const HeardRow* row = selectedRow();
+  if (!row || !sources_.play) return;
+  const std::string why = sources_.play(model_->recordings(*row).lastFile);
+  if (!why.empty()) warnLater(why);
+  updateAlertButton();
+}
+
+void HeardWindow::playbackChanged(const std::string& error) {
+  updateAlertButton();
+  if (!error.empty()) warnLater("The call could not be played: " + error);
+}
+
+void HeardWindow::StopBtn_Click() {
+  if (sources_.stopPlaying) sources_.stopPlaying();
+  updateAlertButton();
 }
 
 // A message box runs an event loop of its own, in which this window (and the control

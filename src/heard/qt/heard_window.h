@@ -41,6 +41,11 @@ struct HeardSources {
   std::function<bool()> recordNow{};
   std::function<std::string()> recordingsFolder{};
   HeardMarks* recordMarks = nullptr;
+  // The row's kept recordings, and playing one: play() returns why it cannot, or empty.
+  RecordingsOf recordings{};
+  std::function<std::string(const std::string& path)> play{};
+  std::function<void()> stopPlaying{};
+  std::function<bool()> playing{};
 };
 
 // "Name Entry": the type and name of one directory entry. Opened with open() and
@@ -67,6 +72,8 @@ class HeardWindow final : public QWidget {
   // After a tick: new rows and changed values, selection and scroll place kept.
   void refresh();
   void showAlert(const QString& text);
+  // Playing started or ended (or failed, `error` saying why): Stop follows at once.
+  void playbackChanged(const std::string& error = {});
   // Double-click or Enter: opens the name window for a row in the directory and
   // returns (the name is saved when it is accepted), else offers to open the directory.
   // One name window at a time: asking again brings it to the front.
@@ -86,6 +93,8 @@ class HeardWindow final : public QWidget {
   void RecordBtn_Toggled(bool on);
   void RecordNowBtn_Click();
   void FolderBtn_Click();
+  void PlayBtn_Click();
+  void StopBtn_Click();
   void markRow(HeardMarks& marks, const char* file, bool on, const char* what);
   void requestName(const QModelIndex& view_index);
   void saveName(const HeardKey& key, const std::string& type, const std::string& name);
@@ -105,6 +114,8 @@ class HeardWindow final : public QWidget {
   QPushButton* RecordBtn;
   QPushButton* RecordNowBtn;
   QPushButton* FolderBtn;
+  QPushButton* PlayBtn;
+  QPushButton* StopBtn;
   QPushButton* NameBtn;
   QPushButton* ExportBtn;
   QPushButton* CloseBtn;

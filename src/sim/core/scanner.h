@@ -111,6 +111,8 @@ class Scanner {
   void run(Millis until, const Emit& emit);
   // When the next thing happens on the air.
   Millis nextEvent() const;
+  // The frequency (units of 100 Hz) of the transmission in progress.
+  long heardUnits() const { return heard_units_; }
 
  private:
   void reply(std::string_view command, Millis now, const Emit& emit);

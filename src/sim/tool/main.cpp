@@ -12,8 +12,10 @@
 #include <string_view>
 
 #include "common/core/clock.h"
+#include "sim/core/air_tone.h"
 #include "sim/core/simulator.h"
 #include "sim/tool/pty_bridge.h"
+#include "sim/tool/tone_output.h"
 
 namespace {
 
@@ -43,6 +45,9 @@ const char kUsage[] =
     "  --noise P           chance per reply of a noise byte inside it (default 0)\n"
     "  --disconnect SECS   the cable comes out SECS seconds after the port is first opened\n"
     "  --squelch-on        start with the squelch and talkgroup reports on (as after QUN, IDN)\n"
+    "  --audio             play each transmission on the default sound output, a tone per\n"
+    "                      channel or talkgroup starting 0.3 s before it is reported, and\n"
+    "                      print each one (see the manual page for the tones)\n"
     "  -v, --verbose       print every line sent either way\n"
     "  -h, --help          this text\n";
 
@@ -50,6 +55,7 @@ struct ToolOptions {
   std::filesystem::path folder = ".";
   int port = 1;
   bool verbose = false;
+  bool audio = false;
   SimulatorOptions sim;
 };
 
@@ -111,6 +117,8 @@ ToolOptions ParseArguments(int argc, char** argv) {
     } else if (arg == "--squelch-on") {
       options.sim.memories.squelch_reports = true;
       options.sim.memories.id_reports = true;
+    } else if (arg == "--audio") {
+      options.audio = true;
     } else if (arg == "-v" || arg == "--verbose") {
       options.verbose = true;
     } else {
@@ -206,6 +214,18 @@ int main(int argc, char** argv) {
   if (o.faults.disconnect_after)
     std::printf("the cable comes out %g s after the port is first opened\n",
                 static_cast<double>(o.faults.disconnect_after->count()) / 1000.0);
+  // The speaker leads the reports by this much, as a real scanner's audio reaches the
+  // sound card before the poll learns of the call.
+  constexpr std::chrono::milliseconds kAudioLead{300};
+  scandeck::sim::AirTone air(kAudioLead);
+  scandeck::sim::ToneOutput speaker;
+  bool audio = options.audio;
+  if (audio) {
+    std::string why;
+    audio = speaker.start(why);
+    if (!audio) std::printf("no sound output (%s): going on without audio\n", why.c_str());
+  }
+  std::string on_air;
   std::printf("waiting for the program; Ctrl-C ends\n");
 
   auto mode = simulator.state().mode;
@@ -237,6 +257,23 @@ int main(int argc, char** argv) {
       remote = simulator.state().remote;
       std::printf(remote ? "the scanner is back under remote control\n"
                          : "the scanner left remote control (KEY04H)\n");
+    }
+    if (options.audio) {
+      const auto now = clock.now();
+      if (audio) {
+        speaker.set(air.at(simulator.scanner(), now).hz);
+        if (speaker.lost()) {
+          audio = false;
+          std::printf("no sound output (no sound server?): going on without audio\n");
+        }
+      }
+      const scandeck::sim::OnAir heard = scandeck::sim::HeardNow(simulator.scanner());
+      if (heard.what != on_air) {
+        if (!on_air.empty()) std::printf("%lld ms: off air: %s\n", static_cast<long long>(now.count()), on_air.c_str());
+        if (!heard.what.empty())
+          std::printf("%lld ms: on air: %s, %g Hz\n", static_cast<long long>(now.count()), heard.what.c_str(), heard.hz);
+        on_air = heard.what;
+      }
     }
     if (simulator.disconnected() && !was_disconnected) {
       was_disconnected = true;

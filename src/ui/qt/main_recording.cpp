@@ -6,6 +6,10 @@
 
 namespace scandeck {
 
+CallKey CallKeyOf(const HeardKey& key) {
+  return {key.kind == HeardKind::Channel ? CallKind::Channel : CallKind::Talkgroup, key.bank, key.id};
+}
+
 void MainWindow::recordActivity(const HeardKey& key, bool started, Millis at) {
   const Millis ago = std::max(Millis{0}, core_.clock().now() - at);
   if (!started) {
@@ -15,7 +19,7 @@ void MainWindow::recordActivity(const HeardKey& key, bool started, Millis at) {
   const bool channel = key.kind == HeardKind::Channel;
   const HeardEntry entry = LookUp(key, core_.freq(), core_.ids());
   CallInfo call;
-  call.key = {channel ? CallKind::Channel : CallKind::Talkgroup, key.bank, key.id};
+  call.key = CallKeyOf(key);
   call.name = entry.name;
   call.type = entry.type;
   call.system = channel ? std::string() : core_.status().SystemName;

@@ -71,7 +71,14 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
                      core_.RefreshNames();
                      render();
                    },
-                   [this] { return recording_.recordNow(); }, [this] { return recording_.recordingsFolder(); }},
+                   [this] { return recording_.recordNow(); }, [this] { return recording_.recordingsFolder(); },
+                   nullptr,
+                   [this](const HeardKey& key) {
+                     const CallTally tally = recording_.recordings(CallKeyOf(key));
+                     return RowRecordings{tally.count, tally.lastFile};
+                   },
+                   [this](const std::string& path) { return FromQt(recording_.play(path)); },
+                   [this] { recording_.stopPlaying(); }, [this] { return recording_.playing(); }},
       notifier_, this);
   core_.setActivityEvents(&heard_->list());
   heard_->list().setActivityWatch([this](const HeardRow& row, bool started, Millis at) {
@@ -82,6 +89,9 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
   RecordNowMnu->setEnabled(false);
   connect(&recording_, &Recording::statusChanged, this,
           [this] { RecordNowMnu->setEnabled(recording_.capture() && recording_.settings().record); });
+  connect(&recording_, &Recording::playingChanged, this, [this](const QString& error) {
+    if (HeardWindow* window = heard_->window()) window->playbackChanged(FromQt(error));
+  });
 
   auto* client = new QWidget(this);
   client->setObjectName("client");
@@ -108,6 +118,14 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
 MainWindow::~MainWindow() {
   heard_->list().setActivityWatch(nullptr);
   core_.setActivityEvents(nullptr);
+  // recording_ goes before heard_, whose window is still painted as it closes.
+  HeardSources& sources = heard_->sources();
+  sources.recordNow = nullptr;
+  sources.recordingsFolder = nullptr;
+  sources.recordings = nullptr;
+  sources.play = nullptr;
+  sources.stopPlaying = nullptr;
+  sources.playing = nullptr;
 }
 
 void MainWindow::buildMenus() {

@@ -43,6 +43,9 @@ class PrintFrm;
 class IntegrationsWindow;
 class RecordingWindow;
 
+// A Heard row's key as call recording names it.
+CallKey CallKeyOf(const HeardKey& key);
+
 class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
