@@ -12,7 +12,8 @@ function show(status) {
   const tg = status.talkgroup ? `Talkgroup ${status.talkgroup}${status.talkgroup_name ? ' ' + status.talkgroup_name : ''}` : '';
   if ($('talkgroup').textContent !== tg) $('talkgroup').textContent = tg;
   const ind = status.indicators || {};
-  $('indicators').textContent = Object.keys(ind).filter((k) => ind[k]).map((k) => k.replace('_', ' ')).join(', ');
+  const lit = Object.keys(ind).filter((k) => ind[k]).map((k) => k.replace('_', ' '));
+  $('indicators').textContent = lit.length ? 'On: ' + lit.join(', ') : '';
   for (const [list, id] of [[status.scan_banks || [], 'banks'], [status.id_banks || [], 'idBanks']]) {
     $(id).querySelectorAll('button').forEach((b) => b.setAttribute('aria-pressed', String(list.includes(Number(b.dataset.bank)))));
   }

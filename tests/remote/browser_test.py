@@ -8,7 +8,7 @@ import base64, ctypes, http.client, http.server, json, os, socket, statistics, s
 import sys, tempfile, threading, time, urllib.request
 import websocket
 
-scandeck, sim_tool, seed_tool, out_dir = sys.argv[1:5]
+scandeck, sim_tool, seed_tool, out_dir = (os.path.abspath(a) for a in sys.argv[1:5])
 FIGURES = float(os.environ.get("SCANDECK_REMOTE_FIGURES", "0"))
 work = tempfile.mkdtemp(prefix="scandeck-remote-")
 procs = []
@@ -341,7 +341,7 @@ def main():
     stalled.sendall(("GET /api/events HTTP/1.1\r\nHost: 127.0.0.1:%d\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
                      "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\nOrigin: %s\r\n\r\n"
                      % (a.port, a.origin())).encode())
-    check(b" 101 " in stalled.recv(12), "the stalled client's WebSocket is open")
+    check(b" 101" in stalled.recv(64), "the stalled client's WebSocket is open")
 
     def dropped():
         stalled.setblocking(False)
@@ -356,13 +356,25 @@ def main():
         finally:
             stalled.setblocking(True)
 
-    # Left unread for a while, then read up to what the kernel holds.
+    # The status changes quickly while bank 5 is pressed again and again; the client is
+    # left unread for a while, then read up to what the kernel holds.
+    pressing = []
+
+    def press_banks():
+        while not pressing:
+            request(a.port, "POST", "/api/keys/BANK5", {"Origin": a.origin()})
+            time.sleep(0.05)
+
+    presser = threading.Thread(target=press_banks)
+    presser.start()
     gone = False
     for _ in range(24):
         time.sleep(5)
         if dropped():
             gone = True
             break
+    pressing.append(1)
+    presser.join()
     check(gone, "a client that never reads is dropped")
     check(a.rss_kb() - rss_before < 16 * 1024, "memory stayed bounded (%+d KB)" % (a.rss_kb() - rss_before))
 

@@ -3,8 +3,9 @@
 # DevTools protocol by browser_test.py, against the real program on scandeck-sim
 # behind a pseudo-terminal. Exits 77 (skipped) with the reason when a tool is missing.
 set -u
-for tool in chromium python3; do
+python=/usr/bin/python3  # Debian's, with the python3-websocket package
+for tool in chromium $python; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (chromium, python3)"; exit 77; }
 done
-python3 -c 'import websocket' 2>/dev/null || { echo "SKIP: python3-websocket is not installed"; exit 77; }
-exec python3 "$(dirname "$0")/browser_test.py" "$@"
+$python -c 'import websocket' 2>/dev/null || { echo "SKIP: python3-websocket is not installed"; exit 77; }
+exec $python "$(dirname "$0")/browser_test.py" "$@"

@@ -13,6 +13,9 @@
 #include <QWebSocket>
 #include <chrono>
 
+// The page's files are linked from a static library: nothing else refers to them.
+static void LoadPageResources() { Q_INIT_RESOURCE(remote); }
+
 namespace scandeck {
 
 using Status = QHttpServerResponder::StatusCode;
@@ -75,7 +78,7 @@ class ConnectionGate final : public QTcpServer {
       return;
     }
     // A small send buffer, so a client that stops reading shows in bytesToWrite soon.
-    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 64 * 1024);
+    socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 32 * 1024);
     sockets_.emplace_back(socket);
     // Connected before the HTTP server's own handler, so it runs first.
     auto read = std::make_shared<qint64>(0);
@@ -103,6 +106,7 @@ class RemoteHttp final : public QAbstractHttpServer {
     return owner_.handle(request, socket);
   }
   void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override {
+    if (!request.value("Upgrade").isEmpty()) return;  // a refused upgrade, answered already
     QHttpServerResponder responder = makeResponder(request, socket);
     Send(responder, Text(Status::NotFound, "not found"));
   }
@@ -124,6 +128,7 @@ QStringList LanAddresses() {
 
 RemoteServer::RemoteServer(RemoteSettings settings, Hooks hooks, QObject* parent)
     : QObject(parent), settings_(std::move(settings)), hooks_(std::move(hooks)), control_(ControlAllowed(settings_)) {
+  LoadPageResources();
   if (ServeStateOf(settings_) == ServeState::NeedsPassword) {
     state_ = QString("Remote: not serving: %1 is on the network, so it needs a password first")
                  .arg(QString::fromStdString(settings_.address));
@@ -194,9 +199,18 @@ bool RemoteServer::handle(const QHttpServerRequest& request, QTcpSocket* socket)
   const QString path = request.url().path();
   const auto method = request.method();
   const bool post = method == QHttpServerRequest::Method::Post;
-  if (post && !OriginAllowed(request.value("Origin").toStdString(), host.toStdString())) {
+  const bool upgrade = request.value("Upgrade").compare("websocket", Qt::CaseInsensitive) == 0;
+  if ((post || upgrade) && !OriginAllowed(request.value("Origin").toStdString(), host.toStdString())) {
     Send(responder, Text(Status::Forbidden, "another origin"));
     return true;
+  }
+  if (upgrade) {
+    // Refused before the handshake; what is let through, Qt's server upgrades.
+    if (path != "/api/events") Send(responder, Text(Status::NotFound, "not found"));
+    else if (!loggedIn(request.value("Cookie"))) Send(responder, Text(Status::Unauthorized, "log in first"));
+    else if (static_cast<int>(clients_.size()) >= kMaxConnections) Send(responder, Text(Status::ServiceUnavailable, "too many clients"));
+    else return true;  // Qt's server upgrades a request its handler took
+    return false;        // answered here: no upgrade
   }
   if (method == QHttpServerRequest::Method::Get) {
     if (path == "/" || path == "/index.html") return Send(responder, {Status::Ok, "text/html; charset=utf-8", Resource("index.html"), {}}), true;

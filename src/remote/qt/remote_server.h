@@ -29,7 +29,7 @@ class RemoteServer final : public QObject {
  public:
   static constexpr int kMaxConnections = 64;
   static constexpr qint64 kMaxRequestBytes = 64 * 1024;    // read per plain HTTP connection
-  static constexpr qint64 kMaxQueuedBytes = 256 * 1024;    // unsent to one WebSocket client
+  static constexpr qint64 kMaxQueuedBytes = 64 * 1024;     // unsent to one WebSocket client: seconds behind
   static constexpr int kMaxVerifying = 2;                   // password checks at once
 
   struct Hooks {
