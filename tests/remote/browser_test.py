@@ -343,33 +343,29 @@ def main():
                      % (a.port, a.origin())).encode())
     check(b" 101" in stalled.recv(64), "the stalled client's WebSocket is open")
 
-    def dropped():
-        stalled.setblocking(False)
-        try:
-            while True:
-                if not stalled.recv(65536):
-                    return True
-        except BlockingIOError:
-            return False
-        except OSError:
-            return True
-        finally:
-            stalled.setblocking(True)
+    # Dropped: the program no longer holds its end (the kernel may still hold what
+    # it had sent, unread, as an orphan).
+    mine = "127.0.0.1:%d" % stalled.getsockname()[1]
 
-    # The status changes quickly while bank 5 is pressed again and again; the client is
-    # left unread for a while, then read up to what the kernel holds.
+    def dropped():
+        listing = subprocess.run(["ss", "-tnpH"], capture_output=True, text=True).stdout
+        return not any(mine in line.split()[4:5] and "scandeck" in line for line in listing.splitlines())
+
+    check(wait_until(lambda: not dropped(), 3), "the program holds the stalled client's connection")
+    # The status changes quickly while MANUAL and SCAN are pressed in turn.
     pressing = []
 
     def press_banks():
         while not pressing:
-            request(a.port, "POST", "/api/keys/BANK5", {"Origin": a.origin()})
-            time.sleep(0.05)
+            for name in ("MANUAL", "SCAN"):
+                request(a.port, "POST", "/api/keys/" + name, {"Origin": a.origin()})
+                time.sleep(0.1)
 
     presser = threading.Thread(target=press_banks)
     presser.start()
     gone = False
-    for _ in range(24):
-        time.sleep(5)
+    for _ in range(120):
+        time.sleep(1)
         if dropped():
             gone = True
             break

@@ -4,8 +4,8 @@
 # behind a pseudo-terminal. Exits 77 (skipped) with the reason when a tool is missing.
 set -u
 python=/usr/bin/python3  # Debian's, with the python3-websocket package
-for tool in chromium $python; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (chromium, python3)"; exit 77; }
+for tool in chromium ss $python; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (chromium, iproute2, python3)"; exit 77; }
 done
 $python -c 'import websocket' 2>/dev/null || { echo "SKIP: python3-websocket is not installed"; exit 77; }
 exec $python "$(dirname "$0")/browser_test.py" "$@"

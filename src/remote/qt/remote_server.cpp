@@ -7,7 +7,9 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QNetworkInterface>
+#include <QElapsedTimer>
 #include <QTcpServer>
+#include <QTimer>
 #include <QTcpSocket>
 #include <QThreadPool>
 #include <QWebSocket>
@@ -22,6 +24,7 @@ using Status = QHttpServerResponder::StatusCode;
 
 namespace {
 constexpr int kMaxHeaders = 64;
+constexpr const char* kUpgraded = "scandeck_websocket";
 
 SteadyMs Now() {
   return std::chrono::duration_cast<SteadyMs>(std::chrono::steady_clock::now().time_since_epoch());
@@ -59,13 +62,20 @@ QByteArray Resource(const QString& name) {
 }  // namespace
 
 // Counts and bounds connections and reads before Qt's parser sees a byte: a newcomer
-// past the bound is closed at once, and a connection that sends more than a request
-// may hold is cut off instead of being buffered whole.
+// past the bound is closed at once, a connection that sends more than a request may
+// hold before its answer is cut off instead of being buffered whole, and one that
+// stays silent (never upgraded to a WebSocket) gives its place back.
 class ConnectionGate final : public QTcpServer {
  public:
-  explicit ConnectionGate(QObject* parent) : QTcpServer(parent) {}
+  static constexpr qint64 kIdleMs = 60 * 1000;
+
+  explicit ConnectionGate(QObject* parent) : QTcpServer(parent) {
+    idle_.setInterval(kIdleMs / 4);
+    connect(&idle_, &QTimer::timeout, this, &ConnectionGate::dropIdle);
+    idle_.start();
+  }
   int open() {
-    std::erase_if(sockets_, [](const QPointer<QTcpSocket>& s) { return s.isNull(); });
+    std::erase_if(sockets_, [](const Tracked& t) { return t.socket.isNull(); });
     return static_cast<int>(sockets_.size());
   }
 
@@ -79,21 +89,48 @@ class ConnectionGate final : public QTcpServer {
     }
     // A small send buffer, so a client that stops reading shows in bytesToWrite soon.
     socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 32 * 1024);
-    sockets_.emplace_back(socket);
+    auto use = std::make_shared<Use>();
+    use->since.start();
+    sockets_.push_back({socket, use});
     // Connected before the HTTP server's own handler, so it runs first.
-    auto read = std::make_shared<qint64>(0);
-    connect(socket, &QTcpSocket::readyRead, socket, [socket, read] {
-      *read += socket->bytesAvailable();
-      if (*read > RemoteServer::kMaxRequestBytes) {
+    connect(socket, &QTcpSocket::readyRead, socket, [socket, use] {
+      use->read += socket->bytesAvailable();
+      use->since.restart();
+      if (use->read > RemoteServer::kMaxRequestBytes) {
         socket->abort();
         socket->deleteLater();
       }
+    });
+    // An answer ends a request: the next one on the connection starts from nothing.
+    connect(socket, &QTcpSocket::bytesWritten, socket, [use] {
+      use->read = 0;
+      use->since.restart();
     });
     addPendingConnection(socket);
   }
 
  private:
-  std::vector<QPointer<QTcpSocket>> sockets_;
+  struct Use {
+    qint64 read = 0;
+    QElapsedTimer since;
+  };
+  struct Tracked {
+    QPointer<QTcpSocket> socket;
+    std::shared_ptr<Use> use;
+  };
+
+  void dropIdle() {
+    for (const Tracked& t : sockets_) {
+      // WebSockets stay: they are dropped when they stop reading.
+      if (t.socket && !t.socket->property(kUpgraded).toBool() && t.use->since.hasExpired(kIdleMs)) {
+        t.socket->abort();
+        t.socket->deleteLater();
+      }
+    }
+  }
+
+  std::vector<Tracked> sockets_;
+  QTimer idle_;
 };
 
 class RemoteHttp final : public QAbstractHttpServer {
@@ -173,6 +210,7 @@ RemoteServer::~RemoteServer() {
     ws->deleteLater();
   }
   clients_.clear();
+  progress_.clear();
   http_.reset();
 }
 
@@ -209,7 +247,10 @@ bool RemoteServer::handle(const QHttpServerRequest& request, QTcpSocket* socket)
     if (path != "/api/events") Send(responder, Text(Status::NotFound, "not found"));
     else if (!loggedIn(request.value("Cookie"))) Send(responder, Text(Status::Unauthorized, "log in first"));
     else if (static_cast<int>(clients_.size()) >= kMaxConnections) Send(responder, Text(Status::ServiceUnavailable, "too many clients"));
-    else return true;  // Qt's server upgrades a request its handler took
+    else {
+      socket->setProperty(kUpgraded, true);
+      return true;  // Qt's server upgrades a request its handler took
+    }
     return false;        // answered here: no upgrade
   }
   if (method == QHttpServerRequest::Method::Get) {
@@ -307,8 +348,11 @@ void RemoteServer::acceptWebSockets() {
       continue;
     }
     clients_.push_back(ws);
+    progress_[ws].start();
+    connect(ws, &QWebSocket::bytesWritten, this, [this, ws] { progress_[ws].restart(); });
     connect(ws, &QWebSocket::disconnected, this, [this, ws] {
       std::erase(clients_, ws);
+      progress_.erase(ws);
       ws->deleteLater();
     });
     ws->sendTextMessage(QString::fromStdString(HelloJson(control_, KeyNames(hooks_.captions))));
@@ -321,12 +365,19 @@ void RemoteServer::broadcast(const QByteArray& message) {
   std::vector<QWebSocket*> stalled;
   for (QWebSocket* ws : clients_) {
     // A client that stops reading would hold every message sent to it: past the
-    // bound it is dropped.
-    if (ws->bytesToWrite() > kMaxQueuedBytes) stalled.push_back(ws);
-    else ws->sendTextMessage(text);
+    // bound, or with nothing taken for a while, it is dropped.
+    const qint64 waiting = ws->bytesToWrite();
+    QElapsedTimer& progress = progress_[ws];
+    if (waiting == 0) progress.restart();
+    if (waiting > kMaxQueuedBytes || progress.hasExpired(kStallMs)) {
+      stalled.push_back(ws);
+      continue;
+    }
+    ws->sendTextMessage(text);
   }
   for (QWebSocket* ws : stalled) {
     std::erase(clients_, ws);
+    progress_.erase(ws);
     ws->disconnect(this);
     ws->abort();
     ws->deleteLater();

@@ -3,10 +3,12 @@
 // listening socket of our own that bounds connections and the bytes read from each
 // before Qt's parser buffers them; the WebSocket clients fed the status once per
 // tick at most. Made only while remote.ini switches the page on.
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +32,7 @@ class RemoteServer final : public QObject {
   static constexpr int kMaxConnections = 64;
   static constexpr qint64 kMaxRequestBytes = 64 * 1024;    // read per plain HTTP connection
   static constexpr qint64 kMaxQueuedBytes = 64 * 1024;     // unsent to one WebSocket client: seconds behind
+  static constexpr qint64 kStallMs = 15 * 1000;             // unsent and nothing taken: dropped
   static constexpr int kMaxVerifying = 2;                   // password checks at once
 
   struct Hooks {
@@ -63,6 +66,7 @@ class RemoteServer final : public QObject {
   std::unique_ptr<RemoteHttp> http_;
   QPointer<ConnectionGate> gate_;
   std::vector<QWebSocket*> clients_;
+  std::map<QWebSocket*, QElapsedTimer> progress_;  // since each last took something
   LoginThrottle throttle_;
   Sessions sessions_;
   int verifying_ = 0;

@@ -40,6 +40,7 @@ RemoteWindow::RemoteWindow(RemoteSettings settings, Callbacks callbacks, QWidget
   auto* form = new QFormLayout;
   AddressCmb = Named(new QComboBox(this), "AddressCmb", "Address");
   AddressCmb->setEditable(true);
+  Named(AddressCmb->lineEdit(), "AddressBox", "Address");
   auto* addressLabel = new QLabel("&Address:");
   addressLabel->setBuddy(AddressCmb);
   form->addRow(addressLabel, AddressCmb);
