@@ -8,12 +8,14 @@ let retryMs = 500;
 let heardTimer = 0;
 
 function show(status) {
-  for (const f of fields) $(f).textContent = status[f] || '-';
+  // Only what changed is written, so a screen reader hears nothing twice.
+  const set = (id, text) => { if ($(id).textContent !== text) $(id).textContent = text; };
+  for (const f of fields) set(f, status[f] || '-');
   const tg = status.talkgroup ? `Talkgroup ${status.talkgroup}${status.talkgroup_name ? ' ' + status.talkgroup_name : ''}` : '';
-  if ($('talkgroup').textContent !== tg) $('talkgroup').textContent = tg;
+  set('talkgroup', tg);
   const ind = status.indicators || {};
   const lit = Object.keys(ind).filter((k) => ind[k]).map((k) => k.replace('_', ' '));
-  $('indicators').textContent = lit.length ? 'On: ' + lit.join(', ') : '';
+  set('indicators', lit.length ? 'On: ' + lit.join(', ') : '');
   for (const [list, id] of [[status.scan_banks || [], 'banks'], [status.id_banks || [], 'idBanks']]) {
     $(id).querySelectorAll('button').forEach((b) => b.setAttribute('aria-pressed', String(list.includes(Number(b.dataset.bank)))));
   }

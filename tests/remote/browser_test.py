@@ -4,7 +4,7 @@ pseudo-terminal, Debian's Chromium headless driven over the DevTools protocol, a
 hostile clients on raw sockets. Arguments: scandeck, scandeck-sim, scandeck-demo-seed
 and a folder for the screenshot. SCANDECK_REMOTE_FIGURES=SECONDS also measures the
 status-to-browser latency over that long and the CPU share with 10 clients."""
-import base64, ctypes, http.client, http.server, json, os, socket, statistics, subprocess
+import base64, ctypes, http.client, http.server, json, os, re, socket, statistics, subprocess
 import sys, tempfile, threading, time, urllib.request
 import websocket
 
@@ -27,7 +27,7 @@ def fail(message):
 def check(condition, message):
     if not condition:
         fail(message)
-    print("ok:", message)
+    print("ok:", message, flush=True)
 
 
 def free_port():
@@ -185,20 +185,21 @@ def frequency_changes(browser):
 
 
 def latencies(program, seen):
-    """For each frequency the page showed: from the first reply of the scanner that
-    carried it (as the simulator printed it) to the page showing it."""
+    """For each frequency the page showed: from the first of the scanner's replies
+    that have carried it since (as the simulator printed them) to the page showing it."""
+    replies = [(t, m.group(1)) for t, line in list(program.lines)
+               for m in [re.match(r"^< .*\bF(\d{8})\b", line)] if m]
     out = []
-    previous = 0.0
     for shown_ms, text in seen:
         shown = shown_ms / 1000.0
-        digits = text.replace(".", "").strip()
-        if len(digits) < 5:
-            previous = shown
+        wanted = text.replace(".", "").strip().zfill(8)
+        before = [r for r in replies if r[0] <= shown]
+        if not before or before[-1][1] != wanted:
             continue
-        replies = [t for t, line in list(program.lines) if previous < t <= shown and line.startswith("< ") and digits in line]
-        if replies:
-            out.append((shown - replies[0]) * 1000)
-        previous = shown
+        i = len(before) - 1
+        while i > 0 and before[i - 1][1] == wanted:
+            i -= 1
+        out.append((shown - before[i][0]) * 1000)
     return out
 
 
@@ -214,7 +215,10 @@ def ws_client(program, headers=None):
 
 WATCH = """
 window.__seen = [];
-new MutationObserver(() => __seen.push([Date.now(), document.getElementById('frequency').textContent]))
+new MutationObserver(() => {
+  const text = document.getElementById('frequency').textContent;
+  if (!__seen.length || __seen[__seen.length - 1][1] !== text) __seen.push([Date.now(), text]);
+})
   .observe(document.getElementById('frequency'), {childList: true, characterData: true, subtree: true});
 true"""
 

@@ -40,19 +40,31 @@ struct Reply {
 Reply Text(Status status, const QByteArray& text) { return {status, "text/plain; charset=utf-8", text + "\n", {}}; }
 Reply Json(const std::string& json) { return {Status::Ok, "application/json", QByteArray::fromStdString(json), {}}; }
 
+QList<QPair<QByteArray, QByteArray>> Headers(const Reply& r) {
+  QList<QPair<QByteArray, QByteArray>> h{
+      {"Content-Type", r.type},
+      {"Content-Length", QByteArray::number(r.body.size())},
+      {"Cache-Control", "no-store"},
+      {"X-Content-Type-Options", "nosniff"},
+      // The page in a frame of another site could be clicked through to press keys.
+      {"X-Frame-Options", "DENY"},
+      {"Content-Security-Policy", "default-src 'self'; connect-src 'self'; frame-ancestors 'none'; form-action 'self'"},
+      {"Referrer-Policy", "no-referrer"}};
+  return h + r.headers;
+}
+
 void Send(QHttpServerResponder& responder, const Reply& r) {
   responder.writeStatusLine(r.status);
-  responder.writeHeader("Content-Type", r.type);
-  responder.writeHeader("Content-Length", QByteArray::number(r.body.size()));
-  responder.writeHeader("Cache-Control", "no-store");
-  responder.writeHeader("X-Content-Type-Options", "nosniff");
-  // The page in a frame of another site could be clicked through to press keys.
-  responder.writeHeader("X-Frame-Options", "DENY");
-  responder.writeHeader("Content-Security-Policy",
-                        "default-src 'self'; connect-src 'self'; frame-ancestors 'none'; form-action 'self'");
-  responder.writeHeader("Referrer-Policy", "no-referrer");
-  for (const auto& [key, value] : r.headers) responder.writeHeader(key, value);
+  for (const auto& [key, value] : Headers(r)) responder.writeHeader(key, value);
   responder.writeBody(r.body);
+}
+
+// The whole answer as bytes, for one written after its request was handled.
+QByteArray Bytes(const Reply& r) {
+  const int code = static_cast<int>(r.status);
+  QByteArray out = "HTTP/1.1 " + QByteArray::number(code) + (code == 204 ? " No Content" : code == 401 ? " Unauthorized" : "") + "\r\n";
+  for (const auto& [key, value] : Headers(r)) out += key + ": " + value + "\r\n";
+  return out + "\r\n" + r.body;
 }
 
 QByteArray Resource(const QString& name) {
@@ -290,17 +302,17 @@ bool RemoteServer::handle(const QHttpServerRequest& request, QTcpSocket* socket)
 }
 
 void RemoteServer::login(const QHttpServerRequest& request, QTcpSocket* socket) {
-  auto responder = std::make_shared<QHttpServerResponder>(RemoteHttp::makeResponder(request, socket));
+  QHttpServerResponder responder = RemoteHttp::makeResponder(request, socket);
   const std::string address = request.remoteAddress().toString().toStdString();
   if (settings_.passwordHash.empty()) {
-    Send(*responder, {Status::NoContent, "text/plain", {}, {}});
+    Send(responder, {Status::NoContent, "text/plain", {}, {}});
     return;
   }
   const SteadyMs wait = throttle_.waitFor(address, Now());
   if (wait.count() > 0 || verifying_ >= kMaxVerifying) {
     const qint64 seconds = std::max<qint64>(1, (wait.count() + 999) / 1000);
-    Send(*responder, {Status::TooManyRequests, "text/plain; charset=utf-8", "wait before trying again\n",
-                      {{"Retry-After", QByteArray::number(seconds)}}});
+    Send(responder, {Status::TooManyRequests, "text/plain; charset=utf-8", "wait before trying again\n",
+                     {{"Retry-After", QByteArray::number(seconds)}}});
     return;
   }
   const std::string password = FormValue(request.body().toStdString(), "password").value_or(std::string());
@@ -309,22 +321,23 @@ void RemoteServer::login(const QHttpServerRequest& request, QTcpSocket* socket) 
   QPointer<QTcpSocket> alive(socket);
   const std::string hash = settings_.passwordHash;
   // The hash costs a tenth of a second on purpose: off the UI thread, so the poll
-  // keeps its pace; the answer comes back through the event loop.
-  QThreadPool::globalInstance()->start([self, alive, responder, hash, password, address] {
+  // keeps its pace; the answer comes back through the event loop and is written to
+  // the connection itself, since the request it came with is gone by then.
+  QThreadPool::globalInstance()->start([self, alive, hash, password, address] {
     const bool ok = VerifyPassword(hash, password);
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [self, alive, responder, ok, address] {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [self, alive, ok, address] {
       if (!self) return;
       --self->verifying_;
       if (ok) self->throttle_.succeeded(address);
       else self->throttle_.failed(address, Now());
-      if (!alive) return;
+      if (!alive || alive->state() != QAbstractSocket::ConnectedState) return;
       if (!ok) {
-        Send(*responder, Text(Status::Unauthorized, "wrong password"));
+        alive->write(Bytes(Text(Status::Unauthorized, "wrong password")));
         return;
       }
       const QByteArray cookie = QByteArray(kSessionCookie) + "=" + QByteArray::fromStdString(self->sessions_.open()) +
                                 "; HttpOnly; SameSite=Strict; Path=/";
-      Send(*responder, {Status::NoContent, "text/plain", {}, {{"Set-Cookie", cookie}}});
+      alive->write(Bytes({Status::NoContent, "text/plain", {}, {{"Set-Cookie", cookie}}}));
     }, Qt::QueuedConnection);
   });
 }
