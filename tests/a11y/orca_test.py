@@ -275,7 +275,7 @@ def drive(orca, scanner, folder):
         heard += orca.said()
         if any("password" in u.lower() for u in heard):
             break
-    expect(heard, r"^Port spin button", r"[Pp]assword")
+    expect(heard, r"^Address: combo box", r"^Port: 8245 spin button", r"^New password: password text")
     key("Escape")
     expect(orca.wait_for(r"ScanDeck frame", 4), r"^ScanDeck frame")
 

@@ -194,9 +194,11 @@ def latencies(program, seen):
         shown = shown_ms / 1000.0
         wanted = text.replace(".", "").strip().zfill(8)
         before = [r for r in replies if r[0] <= shown]
-        if not before or before[-1][1] != wanted:
-            continue
         i = len(before) - 1
+        while i >= 0 and before[i][1] != wanted:  # while scanning it may have moved on
+            i -= 1
+        if i < 0:
+            continue
         while i > 0 and before[i - 1][1] == wanted:
             i -= 1
         out.append((shown - before[i][0]) * 1000)
@@ -422,7 +424,7 @@ def figures(a, browser):
     wait_until(lambda: browser.eval("document.getElementById('link').textContent") == "Connected", 10)
     browser.eval(WATCH)
     time.sleep(FIGURES)
-    sample = latencies(a, frequency_changes(browser))
+    sample = latencies(a, frequency_changes(browser)) or [float("nan")]
     print("figure: status-to-browser latency over %.0f s: %d changes, p50 %.0f ms, p99 %.0f ms"
           % (FIGURES, len(sample), percentile(sample, 50), percentile(sample, 99)))
 
