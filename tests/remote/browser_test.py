@@ -227,8 +227,8 @@ true"""
 
 def main():
     if FIGURES:
-        # A quieter scanner of its own, so that it scans and its frequency moves.
-        figures(Program("figures", [], activity=120, seed=7), Browser())
+        # A scanner of its own, busy enough that its frequency moves often.
+        figures(Program("figures", [], activity=600, seed=7), Browser())
         return
     # --- the program on 127.0.0.1 without a password, keys allowed (the defaults)
     a = Program("open", [], activity=240)
