@@ -4,7 +4,7 @@ pseudo-terminal, Debian's Chromium headless driven over the DevTools protocol, a
 hostile clients on raw sockets. Arguments: scandeck, scandeck-sim, scandeck-demo-seed
 and a folder for the screenshot. SCANDECK_REMOTE_FIGURES=SECONDS measures instead the
 status-to-browser latency over that long and the CPU share with 10 clients."""
-import base64, ctypes, http.client, http.server, json, os, re, socket, statistics, subprocess
+import base64, ctypes, http.client, http.server, json, os, re, shutil, socket, statistics, subprocess
 import sys, tempfile, threading, time, urllib.request
 import websocket
 
@@ -467,3 +467,4 @@ finally:
             p.wait(5)
         except subprocess.TimeoutExpired:
             p.kill()
+    shutil.rmtree(work, ignore_errors=True)
