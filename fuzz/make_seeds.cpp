@@ -10,6 +10,7 @@
 
 #include "app/core/config.h"
 #include "audio/core/recording_settings.h"
+#include "remote/core/remote_settings.h"
 #include "common/core/text.h"
 #include "directory/core/freq_directory.h"
 #include "directory/core/id_directory.h"
@@ -164,6 +165,17 @@ int main(int argc, char** argv) {
   Seed("settings", "recording-damaged",
        "record=2\r\nwhat=Marked\r\nformat=flac\r\npreroll_ms=99999\nhang_ms=-5\nmin_ms=\n"
        "max_minutes=0x10\nquota_mb=1e9\nkeep_days=30 \nmin_free_mb=500\rfolder==\n");
+
+  // The remote page: remote.ini as written and damaged, key names, headers and a form.
+  RemoteSettings remote;
+  remote.enabled = true;
+  remote.address = "0.0.0.0";
+  remote.passwordHash = "$argon2id$v=19$m=65536,t=3,p=1$c2FsdHNhbHRzYWx0$aGFzaGhhc2hoYXNoaGFzaA";
+  Seed("remote", "ini-written", RemoteText(remote));
+  Seed("remote", "ini-damaged", "web=1\r\nweb_address=::ffff:10.0.0.1\nweb_port=08245\nweb_control=\nweb_address=1.2.3.4.5\n");
+  Seed("remote", "key", "BANK10");
+  Seed("remote", "host-origin", "http://[::1]:8245[::1]:8245");
+  Seed("remote", "form", "a=1&password=p%41ss+word%zz&scandeck_session=1; scandeck_session=x");
 
   // The two directory reads, answered by the scanner.
   std::vector<std::string> pm = {"QUF"};

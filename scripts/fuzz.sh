@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(receive bank_file idbank_file config freq_read id_read rig settings import)
+((${#targets[@]})) || targets=(receive bank_file idbank_file config freq_read id_read rig settings import remote)
 dir=${SCANDECK_FUZZ_BUILD:-build-fuzz}
 
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -13,6 +13,7 @@ packages=(
   libopusenc-dev libopusfile-dev
   libshout-dev libmp3lame-dev
   libmosquitto-dev
+  libsodium-dev qt6-httpserver-dev qt6-websockets-dev
 )
 if [ "${1:-}" != run ]; then
   packages+=(
@@ -26,6 +27,7 @@ if [ "${1:-}" != run ]; then
     poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf
     icecast2 ffmpeg curl libhamlib-utils opus-tools mosquitto mosquitto-clients
     pulseaudio pulseaudio-utils
+    chromium python3-websocket
     g++-mingw-w64-x86-64-posix wine64 googletest
   )
 fi

@@ -280,6 +280,21 @@ def drive(orca, scanner, folder):
     key("Escape")
     expect(orca.wait_for(r"ScanDeck frame", 4), r"^ScanDeck frame")
 
+    # The Remote window: a dialog Orca names, its switch with caption and state; the
+    # port and the password speak their captions by Tab; Escape closes it.
+    heard = opens(orca, ("alt+o", "t"), r"^Remote")
+    expect(heard + orca.wait_for(r"Serve the page", 4), r"^Remote dialog",
+           r"^Serve the page to a browser check box not checked")
+    heard = []
+    for _ in range(5):
+        key("Tab")
+        heard += orca.said()
+        if any("password" in u.lower() for u in heard):
+            break
+    expect(heard, r"^Address: combo box", r"^Port: 8245 spin button", r"^New password: password text")
+    key("Escape")
+    expect(orca.wait_for(r"ScanDeck frame", 4), r"^ScanDeck frame")
+
     # A list to choose from speaks its chosen item on its first focus.
     heard = opens(orca, ("alt+e", "x"), r"^Export")
     expect(heard + orca.wait_for(r"^Both directories", 5), r"^Export dialog", r"^Directory: combo box",

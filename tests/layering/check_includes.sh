@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fails on any #include against the order of the folders under src/, lowest
 # first: common, link, directory, status, app and stream, then log, print, heard, integrations,
-# announce, import, audio and mqtt, then ui, then main.cpp.
+# announce, import, audio, mqtt and remote, then ui, then main.cpp.
 # The simulator stands beside the program and uses what lies below status.
 # Core code includes no qt/ folder and no Qt header.
 set -u
@@ -11,7 +11,7 @@ cd "$src" || exit 2
 level() {
   case $1 in
     common) echo 0 ;; link) echo 1 ;; directory) echo 2 ;; status) echo 3 ;;
-    sim) echo 3 ;; app | stream) echo 4 ;; log | print | heard | integrations | announce | import | audio | mqtt) echo 5 ;; ui) echo 6 ;; main.cpp) echo 7 ;;
+    sim) echo 3 ;; app | stream) echo 4 ;; log | print | heard | integrations | announce | import | audio | mqtt | remote) echo 5 ;; ui) echo 6 ;; main.cpp) echo 7 ;;
     *) echo -1 ;;
   esac
 }

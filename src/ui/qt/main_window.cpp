@@ -30,6 +30,7 @@
 #include "link/core/protocol.h"
 #include "log/qt/log_window.h"
 #include "print/qt/print_window.h"
+#include "status/core/status_json.h"
 #include "ui/core/help.h"
 #include "ui/qt/about_window.h"
 #include "ui/qt/help_windows.h"
@@ -83,6 +84,7 @@ MainWindow::MainWindow(MainCore& core, QWidget* parent)
   core_.setActivityEvents(&heard_->list());
   heard_->list().setActivityWatch([this](const HeardRow& row, bool started, Millis at) {
     publishCall(row, started);
+    remoteCall(row, started);
     recordActivity(row.key, started, at);
   });
   buildMenus();
@@ -204,6 +206,7 @@ void MainWindow::buildMenus() {
   IntegrationsMnu = add(options, "&Integrations...", "IntegrationsMnu", [this] { IntegrationsMnu_Click(); });
   RecordingMnu = add(options, "&Recording...", "RecordingMnu", [this] { RecordingMnu_Click(); });
   RecordNowMnu = add(options, "Record Call &Now", "RecordNowMnu", [this] { RecordNowMnu_Click(); });
+  RemoteMnu = add(options, "Remo&te...", "RemoteMnu", [this] { RemoteMnu_Click(); });
 
   auto* help = menuBar()->addMenu("  &Help  ");
   help->setObjectName("HelpMenu");
@@ -313,6 +316,7 @@ void MainWindow::Form_Load() {
   recording_.load();
   feedStream();
   connect(&integrations_, &Integrations::streamChanged, this, &MainWindow::feedStream);
+  startRemote(remoteSettings());
   applyWindowSize();
   MainTimer.start();
   render();
@@ -363,6 +367,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     closing_ = true;
     MainTimer.stop();
     mqtt_.reset();  // "offline" before the process ends
+    remote_.reset();
     core_.Form_Unload();
   }
   event->accept();
@@ -373,6 +378,7 @@ void MainWindow::EndSession() {
   closing_ = true;
   MainTimer.stop();
   mqtt_.reset();
+  remote_.reset();
   if (Failure f = core_.EndSession())
     std::fprintf(stderr, "scandeck: %s\n", MailReport("Saving Config Error : ", f).c_str());
   tray_->RemoveTrayIcon();
@@ -394,6 +400,7 @@ void MainWindow::MainTimer_Timer() {
   render();
   integrations_.update(core_.status());
   if (mqtt_) mqtt_->update(core_.status());
+  if (remote_) remote_->update(StatusJson(core_.status()));
 }
 
 void MainWindow::SndCmd_Click() {

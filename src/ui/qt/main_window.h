@@ -16,6 +16,8 @@
 #include "integrations/qt/integrations.h"
 #include "mqtt/qt/mqtt_service.h"
 #include "print/qt/printers.h"
+#include "remote/qt/remote_server.h"
+#include "remote/qt/remote_window.h"
 #include "ui/core/main_core.h"
 
 class QAction;
@@ -101,6 +103,7 @@ class MainWindow : public QMainWindow {
   // Call recording (main_recording.cpp): every call the Heard list counts goes to it.
   Recording& recording() { return recording_; }
   void RecordingMnu_Click();
+  void RemoteMnu_Click();
   void RecordNowMnu_Click();
   // Announcements (main_announce.cpp).
   void AnnounceMnu_Click(AnnounceChoice choice);
@@ -157,6 +160,7 @@ class MainWindow : public QMainWindow {
   QAction* Mute;
   QAction* IntegrationsMnu;
   QAction* RecordingMnu;
+  QAction* RemoteMnu;
   QAction* RecordNowMnu;
   QAction* Aboutit;
 
@@ -231,6 +235,15 @@ class MainWindow : public QMainWindow {
   void addMqttPart(IntegrationsWindow* window);
   void publishCall(const HeardRow& row, bool started);
   std::unique_ptr<MqttService> mqtt_;
+  // The page in a browser (main_remote.cpp): made only while remote.ini serves it.
+  void startRemote(const RemoteSettings& settings);
+  QString applyRemote(const RemoteSettings& settings);
+  void remoteCall(const HeardRow& row, bool started);
+  void pressRemoteKey(const RemoteKey& key);
+  std::string remoteHeard();
+  RemoteSettings remoteSettings() const;
+  std::unique_ptr<RemoteServer> remote_;
+  QPointer<RemoteWindow> remote_window_;
   Recording recording_;
   QPointer<RecordingWindow> recording_window_;
   void recordActivity(const HeardKey& key, bool started, Millis at);
