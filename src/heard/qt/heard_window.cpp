@@ -6,8 +6,10 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QScreen>
 #include <QSettings>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -125,7 +127,9 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   // Tab leaves the table for the buttons below; the arrow keys move in it.
   HeardTable->setTabKeyNavigation(false);
   HeardTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  HeardTable->horizontalHeader()->setSectionResizeMode(HeardModel::Name, QHeaderView::Stretch);
+  // Every column as wide as its texts (a narrow window scrolls rather than cutting a
+  // caption); the last takes what is left.
+  HeardTable->horizontalHeader()->setStretchLastSection(true);
   AlertBtn = Named(new QPushButton("&Alert me", this), "AlertBtn", "Alert me");
   AlertBtn->setCheckable(true);
   RecordBtn = Named(new QPushButton("&Record", this), "RecordBtn", "Record, when recording takes only marked calls");
@@ -142,13 +146,18 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
 
   auto* filters = new QHBoxLayout;
   for (QWidget* w : std::initializer_list<QWidget*>{UnnamedChk, ChannelsChk, TalkgroupsChk, find_label, FindBox}) filters->addWidget(w);
+  // Two rows, so every caption fits on a 1024-pixel screen: the row's marks and
+  // recordings, then what acts on the list.
+  auto* mark_row = new QHBoxLayout;
+  mark_row->addWidget(AlertLbl, 1);
+  for (QWidget* w : std::initializer_list<QWidget*>{AlertBtn, RecordBtn, RecordNowBtn, PlayBtn, StopBtn}) mark_row->addWidget(w);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(AlertLbl, 1);
-  for (QWidget* w : std::initializer_list<QWidget*>{AlertBtn, RecordBtn, RecordNowBtn, PlayBtn, StopBtn, FolderBtn, NameBtn, ExportBtn, CloseBtn})
-    buttons->addWidget(w);
+  buttons->addStretch(1);
+  for (QWidget* w : std::initializer_list<QWidget*>{FolderBtn, NameBtn, ExportBtn, CloseBtn}) buttons->addWidget(w);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(filters);
   layout->addWidget(HeardTable, 1);
+  layout->addLayout(mark_row);
   layout->addLayout(buttons);
 
   for (QCheckBox* box : {UnnamedChk, ChannelsChk, TalkgroupsChk}) connect(box, &QCheckBox::toggled, this, &HeardWindow::applyFilters);
@@ -177,7 +186,9 @@ HeardWindow::HeardWindow(HeardList& list, AlertMarks& marks, HeardSources& sourc
   EscapeCloses(this, [this] { close(); });
   updateAlertButton();
 
-  resize(QSettings(SettingsPath(sources_.folder), QSettings::IniFormat).value("Heard/size", QSize(1120, 420)).toSize());
+  QSize size = QSettings(SettingsPath(sources_.folder), QSettings::IniFormat).value("Heard/size", QSize(1000, 460)).toSize();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) size = size.boundedTo(screen->availableSize());
+  resize(size);
 }
 
 HeardWindow::~HeardWindow() {
