@@ -44,8 +44,9 @@ void MainWindow::startRemote(const RemoteSettings& settings) {
 QString MainWindow::applyRemote(const RemoteSettings& settings) {
   const std::string path = core_.path(kRemoteFileName);
   const Failure failure = WriteRemoteFile(path, settings);
-  // A new server ends every session, so a changed password logs everyone out.
-  startRemote(settings);
+  // A new server ends every session, so a changed password logs everyone out; OK
+  // with nothing changed leaves a listening server, and its browsers, alone.
+  if (!(remote_ && remote_->listening() && remote_->settings() == settings)) startRemote(settings);
   if (!failure) return {};
   return QString("%1 could not be saved: %2").arg(ToQt(path), ToQt(failure.description));
 }
