@@ -51,11 +51,6 @@ def expect_statuses(port, rows):
         check(request(port, method, path, headers)[0] == want, "%s %s %s is %d" % (method, path, headers, want))
 
 
-class Quiet(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
-
-
 class Program:
     """scandeck-sim on a pseudo-terminal, its lines stamped, and the program beside it."""
 
@@ -64,10 +59,8 @@ class Program:
         self.origin = "http://127.0.0.1:%d" % self.port
         os.makedirs(self.folder)
         subprocess.run([seed_tool, self.folder], stdout=subprocess.DEVNULL, check=True)
-        for file, text in (("scandeck.ini", "[comm port]=1\r\n[comm speed]=9600,n,8,1\r\n"),
-                           ("remote.ini", "\n".join(["web=1", "web_port=%d" % self.port] + remote_lines) + "\n")):
-            with open(os.path.join(self.folder, file), "w") as f:
-                f.write(text)
+        open(self.folder + "/scandeck.ini", "w").write("[comm port]=1\r\n[comm speed]=9600,n,8,1\r\n")
+        open(self.folder + "/remote.ini", "w").write("\n".join(["web=1", "web_port=%d" % self.port] + remote_lines) + "\n")
         env = dict(os.environ, ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0")
         procs.append(sim := subprocess.Popen(["stdbuf", "-oL", sim_tool, "--folder", self.folder, "--seed", str(seed),
                                               "--activity", "240", "--squelch-on", "-v"],
@@ -175,9 +168,9 @@ def main():
                              ("GET", "/api/status", {"Host": "evil.example"}, 421),
                              ("GET", "/api/status", {"Host": "127.0.0.1:1"}, 421),
                              ("POST", "/api/keys/SCAN", {"Origin": "http://evil.example"}, 403)])
-    os.makedirs(work + "/evil")
-    open(work + "/evil/index.html", "w").write("<!doctype html><title>another site</title>")
-    evil = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Quiet, directory=work + "/evil"))
+    # Another site: any page of another origin (here a folder listing) that runs a script.
+    quiet = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *args: None})
+    evil = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(quiet, directory=work))
     threading.Thread(target=evil.serve_forever, daemon=True).start()
     browser.open("http://localhost:%d/" % evil.server_port)
     browser.eval("(() => { window.__evil = {messages: 0, closed: false};"
@@ -188,7 +181,6 @@ def main():
     time.sleep(1)
     check(closed and browser.eval("__evil.messages") == 0, "another origin's WebSocket is closed with nothing sent")
     check(a.sent("KEY00") == before, "another origin's fetch pressed no key")
-    evil.shutdown()
 
     rss_before = a.rss_kb()
     big = a.raw("POST /api/keys/SCAN HTTP/1.1\r\nHost: %%(host)s\r\nContent-Length: %d\r\n\r\n" % (10 << 20))
