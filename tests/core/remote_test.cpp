@@ -31,23 +31,24 @@ TEST(RemoteSettings, ReadsWhatItWritesAndKeepsDefaultsForNonsense) {
 }
 
 TEST(RemoteSettings, OffTheLoopbackNoPasswordMeansNoServerAndNoKeys) {
+  using enum ServeState;
   const struct {
     const char* address;
     bool password, control;
     ServeState state;
     bool keys;
   } rows[] = {
-      {"127.8.9.1", false, true, ServeState::Serve, true},        {"localhost", false, true, ServeState::Serve, true},
-      {"::1", false, false, ServeState::Serve, false},            {"0.0.0.0", false, true, ServeState::NeedsPassword, false},
-      {"192.168.1.20", false, true, ServeState::NeedsPassword, false}, {"::", false, true, ServeState::NeedsPassword, false},
-      {"0.0.0.0", true, true, ServeState::Serve, true},           {"0.0.0.0", true, false, ServeState::Serve, false},
+      {"127.8.9.1", false, true, Serve, true},           {"localhost", false, true, Serve, true},
+      {"::1", false, false, Serve, false},               {"0.0.0.0", false, true, NeedsPassword, false},
+      {"192.168.1.20", false, true, NeedsPassword, false}, {"::", false, true, NeedsPassword, false},
+      {"0.0.0.0", true, true, Serve, true},              {"0.0.0.0", true, false, Serve, false},
   };
   for (const auto& row : rows) {
     RemoteSettings s{true, row.address, 8245, row.password ? "$argon2id$x" : "", row.control};
     EXPECT_EQ(ServeStateOf(s), row.state) << row.address;
     EXPECT_EQ(ControlAllowed(s), row.keys) << row.address;
     s.enabled = false;
-    EXPECT_EQ(ServeStateOf(s), ServeState::Off);
+    EXPECT_EQ(ServeStateOf(s), Off);
   }
 }
 
