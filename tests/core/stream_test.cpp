@@ -1,6 +1,5 @@
-// The stream sender's rules without a network: the queue between the capture and
-// the encoder, the titles on the capture's timeline, the reconnection delays and
-// what the status line says about losses.
+// The stream sender's rules without a network: the queue, the titles on the
+// capture's timeline, the reconnection delays and the status line.
 #include <gtest/gtest.h>
 
 #include <vector>

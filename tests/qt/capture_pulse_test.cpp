@@ -1,8 +1,6 @@
-// The capture on a real sound server: tests/audio/run.sh starts a PulseAudio of its
-// own with a null sink "cable" whose monitor is remapped into the default source
-// "linein"; paplay plays a tone per call into the sink while the test reports the
-// calls. The files are read back (WAV here, Opus through ffmpeg) and checked for
-// their own call's tone, the tone's onset inside the file, names and calls.csv.
+// The capture on the PulseAudio of tests/audio/run.sh: a tone played per call while
+// the test reports the calls, the files read back for their own call's tone, its
+// onset inside the file, names and calls.csv.
 #include <QDir>
 #include <QProcess>
 #include <QTest>
@@ -17,73 +15,22 @@
 #include "audio/core/recording_store.h"
 #include "audio/qt/capture_session.h"
 #include "support/temp_dir.h"
+#include "support/tones.h"
 
 using namespace scandeck;
-using scandeck::testing::Slurp;
-using scandeck::testing::TempDir;
+using namespace scandeck::testing;
 
 namespace {
 
-constexpr int kRate = 16000;
+constexpr int kRate = kToneRate;
 
 bool OnPulse() { return std::getenv("SCANDECK_TEST_PULSE") != nullptr; }
 
-// Raw 16-bit mono samples of a tone, for paplay --raw.
-std::string ToneFile(const TempDir& dir, double hz, double seconds) {
-  std::string bytes;
-  for (int i = 0; i < static_cast<int>(seconds * kRate); ++i) {
-    const auto s = static_cast<std::int16_t>(12000 * std::sin(2 * M_PI * hz * i / kRate));
-    bytes.append(reinterpret_cast<const char*>(&s), 2);
-  }
-  const std::string path = dir.file("tone-" + std::to_string(static_cast<int>(hz)) + ".raw");
-  scandeck::testing::Spit(path, bytes);
-  return path;
-}
-
-QProcess* Play(const std::string& raw) {
-  auto* play = new QProcess;
-  play->start("paplay", {"--raw", "--format=s16le", QString("--rate=%1").arg(kRate), "--channels=1", "--device=cable",
-                         QString::fromStdString(raw)});
-  return play;
-}
-
-// The samples of a recording: the WAV data chunk, or Opus decoded by ffmpeg.
-std::vector<std::int16_t> Samples(const std::filesystem::path& file) {
-  std::string bytes;
-  if (file.extension() == ".wav") {
-    const std::string wav = Slurp(file.string());
-    for (std::size_t at = 12; at + 8 <= wav.size();) {
-      std::uint32_t size = 0;
-      std::memcpy(&size, wav.data() + at + 4, 4);
-      if (wav.compare(at, 4, "data") == 0) {
-        bytes = wav.substr(at + 8, size);
-        break;
-      }
-      at += 8 + size + (size & 1);
-    }
-  } else {
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-v", "error", "-i", QString::fromStdString(file.string()), "-f", "s16le", "-ac", "1", "-ar",
-                            QString::number(kRate), "-"});
-    EXPECT_TRUE(ffmpeg.waitForFinished(30000));
-    const QByteArray out = ffmpeg.readAllStandardOutput();
-    bytes.assign(out.constData(), static_cast<std::size_t>(out.size()));
-  }
-  std::vector<std::int16_t> samples(bytes.size() / 2);
-  std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-  return samples;
-}
-
-// Goertzel: the strength of one frequency over a stretch of samples.
-double Power(const std::vector<std::int16_t>& s, std::size_t from, std::size_t to, double hz) {
-  const double k = 2 * std::cos(2 * M_PI * hz / kRate);
-  double a = 0, b = 0;
-  for (std::size_t i = from; i < to && i < s.size(); ++i) {
-    const double c = s[i] + k * a - b;
-    b = a;
-    a = c;
-  }
-  return a * a + b * b - k * a * b;
+std::unique_ptr<CaptureSession> Capture(const std::string& folder, RecordingSettings settings) {
+  QString why;
+  auto capture = MakeCaptureSession(settings, folder, &why);
+  EXPECT_TRUE(capture) << why.toStdString();
+  return capture;
 }
 
 double Rms(const std::vector<std::int16_t>& s, std::size_t from, std::size_t to) {
@@ -93,19 +40,19 @@ double Rms(const std::vector<std::int16_t>& s, std::size_t from, std::size_t to)
   return n ? std::sqrt(sum / n) : 0;
 }
 
-CallInfo Talkgroup(const char* bank, const char* id, const char* name) {
+CallInfo Info(CallKind kind, const char* bank, const char* id, const char* name = "") {
   CallInfo call;
-  call.key = {CallKind::Talkgroup, bank, id};
+  call.key = {kind, bank, id};
   call.name = name;
-  call.type = "FDP";
-  call.system = "County";
+  if (*name) call.type = "FDP", call.system = "County";
   return call;
 }
 
-CallInfo Channel(const char* frequency) {
-  CallInfo call;
-  call.key = {CallKind::Channel, "", frequency};
-  return call;
+std::vector<std::filesystem::path> FilesUnder(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> files;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
+    if (e.is_regular_file()) files.push_back(e.path());
+  return files;
 }
 
 }  // namespace
@@ -117,26 +64,19 @@ TEST(CaptureOnPulseAudio, OneFilePerCallHoldingItsOwnToneFromBeforeItsReport) {
     double hz;
     const char* name;  // what the file name holds after the time
   };
-  const std::vector<Call> calls = {{Talkgroup("1", "1001", "Fire Dispatch"), 700, "_tg-1-1001_Fire Dispatch"},
-                                   {Channel("154.4300"), 1300, "_ch-154.4300_unnamed"}};
+  const std::vector<Call> calls = {{Info(CallKind::Talkgroup, "1", "1001", "Fire Dispatch"), 700, "_tg-1-1001_Fire Dispatch"},
+                                   {Info(CallKind::Channel, "", "154.4300"), 1300, "_ch-154.4300_unnamed"}};
   for (const RecordFormat format : {RecordFormat::Wav, RecordFormat::Opus}) {
     TempDir folder;
-    RecordingSettings settings;
-    settings.record = true;
-    settings.format = format;
-    settings.prerollMs = 1000;
-    settings.hangMs = 300;
-    settings.minMs = 200;
-    settings.minFreeMb = 0;
-    QString why;
-    auto capture = MakeCaptureSession(settings, folder.path.string(), &why);
-    ASSERT_TRUE(capture) << why.toStdString();
+    auto capture = Capture(folder.path.string(),
+                           {.record = true, .input = "", .format = format, .prerollMs = 1000, .hangMs = 300, .minMs = 200, .minFreeMb = 0});
+    ASSERT_TRUE(capture);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !capture->report().input.isEmpty(); }, 20000)) << "no input opened";
     EXPECT_EQ(capture->report().rate, kRate);
     // A whole pre-roll captured before the first call.
     ASSERT_TRUE(QTest::qWaitFor([&] { return capture->report().captured > 2u * kRate; }, 20000));
     for (const Call& call : calls) {
-      std::unique_ptr<QProcess> play(Play(ToneFile(folder, call.hz, 2.5)));
+      const auto play = PlayTone(folder, call.hz, 2.5);
       // The call is reported once its audio is heard, as the poll reports it after the scanner's speaker.
       ASSERT_TRUE(QTest::qWaitFor([&] { return capture->report().level.peakDb > -20; }, 20000)) << call.hz;
       capture->callStarted(call.info, false);
@@ -162,14 +102,10 @@ TEST(CaptureOnPulseAudio, OneFilePerCallHoldingItsOwnToneFromBeforeItsReport) {
     }
     capture.reset();  // the last file ends and is renamed
 
-    std::vector<std::filesystem::path> days;
-    for (const auto& e : std::filesystem::directory_iterator(folder.path / "recordings")) days.push_back(e.path());
-    ASSERT_EQ(days.size(), 1u);
-    std::vector<std::filesystem::path> files;
-    for (const auto& e : std::filesystem::directory_iterator(days[0]))
-      if (e.path().filename() != "calls.csv") files.push_back(e.path());
-    ASSERT_EQ(files.size(), calls.size()) << "one file per call";
-    const std::string csv = Slurp((days[0] / "calls.csv").string());
+    const auto files = FilesUnder(folder.path / "recordings");
+    ASSERT_EQ(files.size(), calls.size() + 1) << "one file per call and calls.csv, in one day's folder";
+    for (const auto& f : files) ASSERT_EQ(f.parent_path(), files[0].parent_path()) << f;
+    const std::string csv = Slurp((files[0].parent_path() / "calls.csv").string());
     for (const Call& call : calls) {
       const std::string ext = format == RecordFormat::Wav ? ".wav" : ".opus";
       std::filesystem::path file;
@@ -177,7 +113,7 @@ TEST(CaptureOnPulseAudio, OneFilePerCallHoldingItsOwnToneFromBeforeItsReport) {
         if (f.filename().string().find(call.name + ext) != std::string::npos) file = f;
       ASSERT_FALSE(file.empty()) << call.name;
       EXPECT_NE(csv.find(file.filename().string()), std::string::npos) << csv;
-      const std::vector<std::int16_t> s = Samples(file);
+      const std::vector<std::int16_t> s = Decoded(file.string());
       ASSERT_GT(s.size(), static_cast<std::size_t>(kRate)) << file;
       const double other = call.hz == 700 ? 1300 : 700;
       EXPECT_GT(Power(s, 0, s.size(), call.hz), 20 * Power(s, 0, s.size(), other)) << file;
@@ -190,6 +126,7 @@ TEST(CaptureOnPulseAudio, OneFilePerCallHoldingItsOwnToneFromBeforeItsReport) {
     EXPECT_NE(csv.find(",channel,,,154.4300,,,,"), std::string::npos) << csv;
 
     // "Play last call": the file plays to its end through the library's player.
+    QString why;
     auto player = MakeCallPlayer(&why);
     ASSERT_TRUE(player) << why.toStdString();
     int changes = 0;
@@ -205,21 +142,18 @@ TEST(CaptureOnPulseAudio, OneFilePerCallHoldingItsOwnToneFromBeforeItsReport) {
 TEST(CaptureOnPulseAudio, AnInputThatGoesAwayIsSaidOnceAndTakenBackWhenItReturns) {
   if (!OnPulse()) GTEST_SKIP() << "needs the PulseAudio server tests/audio/run.sh starts";
   TempDir folder;
-  RecordingSettings settings;
-  settings.record = true;
-  settings.minFreeMb = 0;
-  QString why;
-  const auto capture = MakeCaptureSession(settings, folder.path.string(), &why);
-  ASSERT_TRUE(capture) << why.toStdString();
+  const auto capture = Capture(folder.path.string(), {.record = true, .input = "", .minFreeMb = 0});
+  ASSERT_TRUE(capture);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !capture->report().input.isEmpty(); }, 20000));
   capture->takeNotices();
   // Without the sink no source is left that the server could move the stream to.
-  ASSERT_EQ(QProcess::execute("pactl", {"unload-module", "module-remap-source"}), 0);
-  ASSERT_EQ(QProcess::execute("pactl", {"unload-module", "module-null-sink"}), 0);
+  for (const char* module : {"module-remap-source", "module-null-sink"})
+    ASSERT_EQ(QProcess::execute("pactl", {"unload-module", module}), 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !capture->report().problem.isEmpty(); }, 20000));
-  ASSERT_EQ(QProcess::execute("pactl", {"load-module", "module-null-sink", "sink_name=cable"}), 0);
-  ASSERT_EQ(QProcess::execute("pactl", {"load-module", "module-remap-source", "master=cable.monitor", "source_name=linein"}), 0);
-  ASSERT_EQ(QProcess::execute("pactl", {"set-default-source", "linein"}), 0);
+  for (const char* line : {"load-module module-null-sink sink_name=cable",
+                              "load-module module-remap-source master=cable.monitor source_name=linein",
+                              "set-default-source linein"})
+    ASSERT_EQ(QProcess::execute("pactl", QString(line).split(' ')), 0) << line;
   ASSERT_TRUE(QTest::qWaitFor([&] { return capture->report().problem.isEmpty() && !capture->report().input.isEmpty(); }, 20000));
   const QStringList notices = capture->takeNotices();
   EXPECT_EQ(notices.size(), 1) << notices.join(" | ").toStdString();
@@ -237,22 +171,15 @@ TEST(CaptureOnPulseAudio, ANearlyFullDiskStopsRecordingOnceAndLeavesEveryFileWho
   const auto free = std::filesystem::space(disk).available;
   const std::uintmax_t keep_free = kMegabyte + 5 * 2 * kRate;
   ASSERT_GT(free, keep_free);
-  scandeck::testing::Spit((disk / "filler").string(), std::string(free - keep_free, 'x'));
-  RecordingSettings settings;
-  settings.record = true;
-  settings.format = RecordFormat::Wav;
-  settings.folder = (disk / "rec").string();
-  settings.minFreeMb = 1;
-  settings.minMs = 0;
-  settings.hangMs = 300;
-  QString why;
-  auto capture = MakeCaptureSession(settings, scratch.path.string(), &why);
-  ASSERT_TRUE(capture) << why.toStdString();
+  Spit((disk / "filler").string(), std::string(free - keep_free, 'x'));
+  auto capture = Capture(scratch.path.string(), {.record = true, .input = "", .format = RecordFormat::Wav, .hangMs = 300, .minMs = 0,
+                                                 .folder = (disk / "rec").string(), .minFreeMb = 1});
+  ASSERT_TRUE(capture);
   ASSERT_TRUE(QTest::qWaitFor([&] { return capture->report().captured > 2u * kRate; }, 20000));
   QStringList notices = capture->takeNotices();
-  std::unique_ptr<QProcess> play(Play(ToneFile(scratch, 700, 12)));
+  const auto play = PlayTone(scratch, 700, 12);
   ASSERT_TRUE(QTest::qWaitFor([&] { return capture->report().level.peakDb > -20; }, 20000));
-  capture->callStarted(Channel("154.4300"), false);
+  capture->callStarted(Info(CallKind::Channel, "", "154.4300"), false);
   const auto stopped = [&] {
     notices << capture->takeNotices();
     return notices.filter("Recording stopped").size();
@@ -261,24 +188,24 @@ TEST(CaptureOnPulseAudio, ANearlyFullDiskStopsRecordingOnceAndLeavesEveryFileWho
   capture->callEnded();
   play->waitForFinished(20000);
   // Another call while the disk stays full: no file, and no second notice.
-  capture->callStarted(Channel("155.0000"), false);
+  capture->callStarted(Info(CallKind::Channel, "", "155.0000"), false);
   QTest::qWait(1500);
   capture->callEnded();
   QTest::qWait(3000);
   EXPECT_EQ(stopped(), 1) << notices.join(" | ").toStdString();
   capture.reset();
 
-  std::vector<std::filesystem::path> files;
-  for (const auto& e : std::filesystem::recursive_directory_iterator(disk / "rec"))
-    if (e.is_regular_file()) files.push_back(e.path());
+  const auto files = FilesUnder(disk / "rec");
   ASSERT_EQ(files.size(), 2u) << "the call's file and calls.csv";
   const auto wav = files[0].extension() == ".wav" ? files[0] : files[1];
   EXPECT_NE(wav.filename().string().find("_ch-154.4300_"), std::string::npos) << wav;
-  const std::vector<std::int16_t> s = Samples(wav);
   // The header's sizes were written when the file ended: the samples are all there.
   const std::string bytes = Slurp(wav.string());
-  EXPECT_EQ(s.size() * 2, bytes.size() - bytes.find("data") - 8) << wav;
-  EXPECT_GT(s.size(), 3u * kRate);
+  const std::size_t data = bytes.find("data");
+  std::uint32_t size = 0;
+  std::memcpy(&size, bytes.data() + data + 4, 4);
+  EXPECT_EQ(size, bytes.size() - data - 8) << wav;
+  EXPECT_GT(size, 3u * 2 * kRate);
   const std::string csv = Slurp((wav.parent_path() / "calls.csv").string());
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2) << csv;
 }

@@ -1,37 +1,26 @@
 # Sourced by the tests that need an Icecast server: start_icecast_server DIR PORT
-# PASSWORD [MOUNT_XML] writes DIR/icecast.xml (127.0.0.1:PORT, the source password,
-# logs in DIR/log, extra <mount> elements as given) and starts icecast2 (as nobody
-# when the test is root: icecast refuses root). Sets icecast_pid; returns 1 where it
-# does not answer within 5 s. Call it again after a kill to restart the same server.
+# PASSWORD [MOUNT_XML] writes DIR/icecast.xml (127.0.0.1:PORT, logs in DIR/log) and
+# starts icecast2, as nobody when the test is root (icecast refuses root). Sets
+# icecast_pid; returns 1 where it does not answer within 5 s. Again after a kill: restarted.
 free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 
 start_icecast_server() {
-  local dir=$1 port=$2 password=$3 mounts=${4:-}
+  local dir=$1 port=$2 password=$3 mounts=${4:-} run=()
   mkdir -p "$dir/log"
   chmod 755 "$dir"
   cat >"$dir/icecast.xml" <<CONF
-<icecast>
-  <limits><clients>10</clients><sources>4</sources></limits>
-  <authentication>
-    <source-password>$password</source-password>
-    <admin-user>admin</admin-user>
-    <admin-password>adm${password}</admin-password>
-  </authentication>
+<icecast><limits><clients>10</clients><sources>4</sources></limits>
+  <authentication><source-password>$password</source-password>
+    <admin-user>admin</admin-user><admin-password>adm${password}</admin-password></authentication>
   <hostname>127.0.0.1</hostname>
   <listen-socket><port>$port</port><bind-address>127.0.0.1</bind-address></listen-socket>
   $mounts
   <fileserve>1</fileserve>
-  <paths>
-    <basedir>/usr/share/icecast2</basedir>
-    <logdir>$dir/log</logdir>
-    <webroot>/usr/share/icecast2/web</webroot>
-    <adminroot>/usr/share/icecast2/admin</adminroot>
-  </paths>
+  <paths><basedir>/usr/share/icecast2</basedir><logdir>$dir/log</logdir>
+    <webroot>/usr/share/icecast2/web</webroot><adminroot>/usr/share/icecast2/admin</adminroot></paths>
   <logging><errorlog>error.log</errorlog><accesslog>access.log</accesslog><loglevel>3</loglevel></logging>
-  <security><chroot>0</chroot></security>
-</icecast>
+  <security><chroot>0</chroot></security></icecast>
 CONF
-  local run=()
   if [ "$(id -u)" -eq 0 ]; then
     chmod 777 "$dir/log"
     chmod 644 "$dir/icecast.xml"
