@@ -19,6 +19,8 @@
 #include "directory/core/freq_directory.h"
 #include "directory/core/id_directory.h"
 #include "integrations/core/integration_settings.h"
+#include "remote/core/remote_guard.h"
+#include "remote/core/remote_settings.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 
@@ -154,4 +156,19 @@ TEST(RecordingFiles, AFullDiskLeavesCallsCsvAndTheFolderWhole) {
     for (const auto& entry : fs::recursive_directory_iterator(options.folder))
       EXPECT_TRUE(entry.is_directory()) << entry.path() << " was left behind";
   }
+}
+
+// The hash needs libsodium, which the Windows build has not.
+TEST(RemoteSettings, FileIsOwnerOnlyAndTheHashTakesOnlyItsPassword) {
+  TempDir dir;
+  RemoteSettings s;
+  s.passwordHash = HashPassword("correct horse");
+  ASSERT_FALSE(WriteRemoteFile(dir.file("remote.ini"), s));
+  struct stat st{};
+  ASSERT_EQ(stat(dir.file("remote.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_TRUE(VerifyPassword(ReadRemoteFile(dir.file("remote.ini")).passwordHash, "correct horse"));
+  for (const char* wrong : {"correct horsE", ""}) EXPECT_FALSE(VerifyPassword(s.passwordHash, wrong)) << wrong;
+  EXPECT_FALSE(VerifyPassword("", "correct horse"));
+  EXPECT_NE(HashPassword("correct horse"), s.passwordHash);  // salted
 }

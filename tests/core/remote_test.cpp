@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <string>
 
@@ -50,20 +49,6 @@ TEST(RemoteSettings, OffTheLoopbackNoPasswordMeansNoServerAndNoKeys) {
     s.enabled = false;
     EXPECT_EQ(ServeStateOf(s), Off);
   }
-}
-
-TEST(RemoteSettings, FileIsOwnerOnlyAndTheHashTakesOnlyItsPassword) {
-  testing::TempDir dir;
-  RemoteSettings s;
-  s.passwordHash = HashPassword("correct horse");
-  ASSERT_FALSE(WriteRemoteFile(dir.file("remote.ini"), s));
-  struct stat st{};
-  ASSERT_EQ(stat(dir.file("remote.ini").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
-  EXPECT_TRUE(VerifyPassword(ReadRemoteFile(dir.file("remote.ini")).passwordHash, "correct horse"));
-  for (const char* wrong : {"correct horsE", ""}) EXPECT_FALSE(VerifyPassword(s.passwordHash, wrong)) << wrong;
-  EXPECT_FALSE(VerifyPassword("", "correct horse"));
-  EXPECT_NE(HashPassword("correct horse"), s.passwordHash);  // salted
 }
 
 TEST(RemoteGuard, HostMustNameThisServerAndOriginThePageItself) {
